@@ -1,0 +1,17 @@
+#include "seams.h"
+
+#include <QCoreApplication>
+
+QString default_serial_device(int port) {
+  return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+}
+
+void process_waiting_events() { QCoreApplication::processEvents(); }
+
+Seams real_seams(Dialogs &dialogs) {
+  Seams s;
+  s.dialogs = &dialogs;
+  s.process_events = process_waiting_events;
+  s.serial_device = default_serial_device;
+  return s;
+}

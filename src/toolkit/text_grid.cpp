@@ -1,0 +1,267 @@
+#include "text_grid.h"
+
+#include "protocol/text8.h"
+
+#include <QHeaderView>
+#include <QPalette>
+
+#include <algorithm>
+
+TextGridModel::TextGridModel(QObject *parent) : QAbstractTableModel(parent) {
+  col_widths_.assign(cols_, default_col_width_);
+  row_heights_.assign(rows_, default_row_height_);
+}
+
+int TextGridModel::clamp_count(int n) { return std::clamp(n, 1, kMaxCount); }
+
+void TextGridModel::set_row_count(int rows) {
+  rows = clamp_count(rows);
+  if (rows == rows_)
+    return;
+  if (rows > rows_) {
+    beginInsertRows({}, rows_, rows - 1);
+    rows_ = rows;
+    row_heights_.resize(rows_, default_row_height_);
+    endInsertRows();
+  } else {
+    beginRemoveRows({}, rows, rows_ - 1);
+    rows_ = rows;
+    row_heights_.resize(rows_);
+    endRemoveRows();
+  }
+  if (fixed_rows_ >= rows_)
+    fixed_rows_ = rows_ - 1;
+  emit geometry_changed();
+}
+
+void TextGridModel::set_col_count(int cols) {
+  cols = clamp_count(cols);
+  if (cols == cols_)
+    return;
+  if (cols > cols_) {
+    beginInsertColumns({}, cols_, cols - 1);
+    cols_ = cols;
+    col_widths_.resize(cols_, default_col_width_);
+    endInsertColumns();
+  } else {
+    beginRemoveColumns({}, cols, cols_ - 1);
+    cols_ = cols;
+    col_widths_.resize(cols_);
+    endRemoveColumns();
+  }
+  if (fixed_cols_ >= cols_)
+    fixed_cols_ = cols_ - 1;
+  emit geometry_changed();
+}
+
+void TextGridModel::set_fixed_rows(int n) {
+  fixed_rows_ = std::clamp(n, 0, rows_ - 1);
+  emit_all_changed();
+  emit geometry_changed();
+}
+
+void TextGridModel::set_fixed_cols(int n) {
+  fixed_cols_ = std::clamp(n, 0, cols_ - 1);
+  emit_all_changed();
+  emit geometry_changed();
+}
+
+void TextGridModel::set_default_col_width(int w) {
+  default_col_width_ = std::max(0, w);
+  col_widths_.assign(cols_, default_col_width_);
+  emit geometry_changed();
+}
+
+void TextGridModel::set_default_row_height(int h) {
+  default_row_height_ = std::max(0, h);
+  row_heights_.assign(rows_, default_row_height_);
+  emit geometry_changed();
+}
+
+int TextGridModel::col_width(int col) const {
+  return col >= 0 && col < cols_ ? col_widths_[col] : default_col_width_;
+}
+
+int TextGridModel::row_height(int row) const {
+  return row >= 0 && row < rows_ ? row_heights_[row] : default_row_height_;
+}
+
+void TextGridModel::set_col_width(int col, int w) {
+  if (col < 0 || col >= cols_)
+    return;
+  col_widths_[col] = std::max(0, w);
+  emit geometry_changed();
+}
+
+void TextGridModel::set_row_height(int row, int h) {
+  if (row < 0 || row >= rows_)
+    return;
+  row_heights_[row] = std::max(0, h);
+  emit geometry_changed();
+}
+
+QByteArray TextGridModel::cell(int col, int row) const {
+  if (col < 0 || row < 0 || col >= kMaxCount || row >= kMaxCount)
+    return {};
+  return cells_.value(key(col, row));
+}
+
+void TextGridModel::set_cell(int col, int row, const QByteArray &text) {
+  if (col < 0 || row < 0 || col >= kMaxCount || row >= kMaxCount)
+    return;
+  const quint32 k = key(col, row);
+  auto it = cells_.find(k);
+  if (text.isEmpty()) {
+    if (it == cells_.end())
+      return;
+    cells_.erase(it);
+  } else if (it == cells_.end()) {
+    cells_.insert(k, text);
+  } else {
+    if (*it == text)
+      return;
+    *it = text;
+  }
+  if (col < cols_ && row < rows_) {
+    const QModelIndex i = index(row, col);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+  }
+}
+
+void TextGridModel::clear_cells() {
+  // Walk what is stored rather than every cell of the table: the store is
+  // proportional to what was written.
+  bool changed = false;
+  for (auto it = cells_.begin(); it != cells_.end();) {
+    const int col = int(it.key() >> 16);
+    const int row = int(it.key() & 0xFFFF);
+    if (col < cols_ && row < rows_) {
+      it = cells_.erase(it);
+      changed = true;
+    } else {
+      ++it;
+    }
+  }
+  if (changed)
+    emit_all_changed();
+}
+
+void TextGridModel::clear_row(int row) {
+  if (row < 0 || row >= rows_)
+    return;
+  for (int col = 0; col < cols_; ++col)
+    set_cell(col, row, {});
+}
+
+void TextGridModel::set_colours(QColor cell, QColor text, QColor fixed) {
+  cell_colour_ = cell;
+  text_colour_ = text;
+  fixed_colour_ = fixed;
+  emit_all_changed();
+}
+
+void TextGridModel::set_screen_colours(const ScreenColours &c) {
+  set_colours(colour_from_bgr(c.background), colour_from_bgr(c.text), colour_from_bgr(c.fixed));
+}
+
+void TextGridModel::set_font(const QFont &font) {
+  font_ = font;
+  emit_all_changed();
+}
+
+void TextGridModel::emit_all_changed() {
+  if (rows_ > 0 && cols_ > 0)
+    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+}
+
+int TextGridModel::rowCount(const QModelIndex &parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int TextGridModel::columnCount(const QModelIndex &parent) const {
+  return parent.isValid() ? 0 : cols_;
+}
+
+QVariant TextGridModel::data(const QModelIndex &index, int role) const {
+  if (!index.isValid())
+    return {};
+  const int col = index.column();
+  const int row = index.row();
+  switch (role) {
+  case Qt::DisplayRole:
+  case Qt::AccessibleTextRole:
+    return from_8bit(cell(col, row));
+  case Qt::BackgroundRole:
+    return is_fixed(col, row) ? fixed_colour_ : cell_colour_;
+  case Qt::ForegroundRole:
+    return text_colour_;
+  case Qt::FontRole:
+    return font_;
+  case Qt::TextAlignmentRole:
+    return int(Qt::AlignLeft | Qt::AlignVCenter);
+  default:
+    return {};
+  }
+}
+
+Qt::ItemFlags TextGridModel::flags(const QModelIndex &index) const {
+  if (!index.isValid())
+    return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
+  setModel(&model_);
+  horizontalHeader()->hide();
+  verticalHeader()->hide();
+  horizontalHeader()->setMinimumSectionSize(0);
+  verticalHeader()->setMinimumSectionSize(0);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionMode(QAbstractItemView::ContiguousSelection);
+  setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  connect(&model_, &TextGridModel::geometry_changed, this, &TextGrid::sync_geometry);
+  connect(&model_, &QAbstractItemModel::rowsInserted, this, &TextGrid::sync_geometry);
+  connect(&model_, &QAbstractItemModel::columnsInserted, this, &TextGrid::sync_geometry);
+  connect(&model_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+            if (roles.isEmpty())
+              sync_colours();
+          });
+  sync_geometry();
+  sync_colours();
+}
+
+void TextGrid::set_scroll_bars(Qt::ScrollBarPolicy horizontal, Qt::ScrollBarPolicy vertical) {
+  setHorizontalScrollBarPolicy(horizontal);
+  setVerticalScrollBarPolicy(vertical);
+}
+
+void TextGrid::set_column_sizing(bool on) {
+  horizontalHeader()->setSectionResizeMode(on ? QHeaderView::Interactive : QHeaderView::Fixed);
+}
+
+void TextGrid::sync_geometry() {
+  QHeaderView *h = horizontalHeader();
+  QHeaderView *v = verticalHeader();
+  h->setDefaultSectionSize(model_.default_col_width());
+  v->setDefaultSectionSize(model_.default_row_height());
+  for (int c = 0; c < model_.col_count(); ++c)
+    if (h->sectionSize(c) != model_.col_width(c))
+      h->resizeSection(c, model_.col_width(c));
+  for (int r = 0; r < model_.row_count(); ++r)
+    if (v->sectionSize(r) != model_.row_height(r))
+      v->resizeSection(r, model_.row_height(r));
+}
+
+void TextGrid::sync_colours() {
+  QPalette p = palette();
+  p.setColor(QPalette::Base, model_.cell_colour());
+  p.setColor(QPalette::Window, model_.cell_colour());
+  p.setColor(QPalette::Text, model_.text_colour());
+  setPalette(p);
+  setFont(model_.font());
+}
