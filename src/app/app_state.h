@@ -1,0 +1,20 @@
+#pragma once
+
+#include "toolkit/screen_colours.h"
+#include "toolkit/seams.h"
+
+#include <QByteArray>
+
+// The ports the two listeners open (tests use ephemeral ones).
+struct ListenerPorts {
+  quint16 first = 29105;  // WSocket1
+  quint16 second = 29104; // WSocket2
+};
+
+// The process-wide state: owned by start-up, handed to the windows.
+struct AppState {
+  ScreenColours colours;
+  QByteArray listening_address = "255.255.255.255";
+  ListenerPorts ports;
+  Seams seams;
+};

@@ -1,0 +1,201 @@
+#include "main_window.h"
+
+#include "ip_settings_dialog.h"
+#include "listening_address.h"
+#include "protocol/text8.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/logo.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QScrollBar>
+
+namespace {
+
+QFont sans(int pixels, bool bold, bool italic = false) {
+  QFont f(QStringLiteral("Sans Serif"));
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  f.setItalic(italic);
+  return f;
+}
+
+QLabel *make_label(QWidget *parent, const QString &text, QRect geometry, const QFont &font,
+                   const char *colour) {
+  auto *l = new QLabel(text, parent);
+  l->setGeometry(geometry);
+  l->setFont(font);
+  l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colour));
+  return l;
+}
+
+// What the operator typed, as 8-bit text cut to a short text.
+QByteArray short_text_of(const QString &typed) { return to_8bit(typed).left(255); }
+
+const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
+
+} // namespace
+
+Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
+    : QMainWindow(parent), state_(state) {
+  run_ip_dialog = [](Tip_listening_address_form &d) { return d.exec() == QDialog::Accepted; };
+  receiver_.set_handler(
+      [this](QByteArrayView datagram, QByteArrayView sender) { handle_datagram(datagram, sender); });
+
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  auto *client = new QWidget(this);
+  client->setAutoFillBackground(true);
+  QPalette p = client->palette();
+  p.setColor(QPalette::Window, QColor(0x00, 0x00, 0x80));
+  client->setPalette(p);
+  setCentralWidget(client);
+
+  Image1 = new QLabel(client);
+  Image1->setGeometry(200, 4, 431, 85);
+  Image1->setPixmap(make_logo(QSize(431, 85)));
+  Image1->setAccessibleName(QStringLiteral("Trackora logo"));
+  Label1 = make_label(client, QStringLiteral("Trackora Vorevadovid Screen"), {156, 238, 520, 37},
+                      sans(32, true, true), "#FFFF00");
+  Label3 = make_label(client, kStandBy, {204, 288, 400, 24}, sans(19, true), "#C0C0C0");
+  Label2 = make_label(client, kStandBy, {204, 324, 411, 24}, sans(19, true, true), "#FFFF00");
+
+  ListBox1 = new QListView(client);
+  ListBox1->setGeometry(8, 360, 785, 241);
+  ListBox1->setModel(&log_);
+  ListBox1->setUniformItemSizes(true);
+  ListBox1->setFont(sans(11, false));
+  ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListBox1->setAccessibleName(QStringLiteral("Packet log"));
+
+  QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+  QAction *exit = file->addAction(QStringLiteral("E&xit"));
+  connect(exit, &QAction::triggered, this, &Tcommentator0_form::Exit1Click);
+  QAction *ip = menuBar()->addAction(QStringLiteral("&IP Settings"));
+  connect(ip, &QAction::triggered, this, &Tcommentator0_form::IPSettings1Click);
+
+  client->setMinimumSize(796, 605);
+  resize(796, 605 + menuBar()->sizeHint().height());
+  FormCreate();
+}
+
+Tcommentator0_form::~Tcommentator0_form() = default;
+
+void Tcommentator0_form::FormCreate() {
+  setWindowTitle(QStringLiteral("Vorevadovid Screen v2.09"));
+  setAccessibleName(windowTitle());
+  // The screens read these when they are created or shown.
+  state_.colours.background = 0x000000;
+  state_.colours.text = 0xFFFFFF;
+  state_.colours.fixed = 0x800080;
+}
+
+void Tcommentator0_form::set_screen(PacketKind kind, Screen screen) {
+  screens_.at(size_t(kind)) = std::move(screen);
+}
+
+void Tcommentator0_form::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  if (!event->spontaneous())
+    FormShow();
+}
+
+void Tcommentator0_form::hideEvent(QHideEvent *event) {
+  QMainWindow::hideEvent(event);
+  if (!event->spontaneous())
+    FormHide();
+}
+
+void Tcommentator0_form::closeEvent(QCloseEvent *event) {
+  event->accept();
+  emit terminate_requested();
+}
+
+void Tcommentator0_form::FormShow() {
+  state_.listening_address = load_listening_address();
+  receiver_.open(0, state_.ports.first);
+  receiver_.open(1, state_.ports.second);
+  log_.clear();
+  log_.set_colours(colour_from_bgr(state_.colours.background), colour_from_bgr(state_.colours.text));
+  QPalette p = ListBox1->palette();
+  p.setColor(QPalette::Base, colour_from_bgr(state_.colours.background));
+  p.setColor(QPalette::Text, colour_from_bgr(state_.colours.text));
+  ListBox1->setPalette(p);
+  show_listening_address();
+}
+
+void Tcommentator0_form::FormHide() {
+  receiver_.close(1);
+  save_address();
+}
+
+void Tcommentator0_form::save_address() {
+  const FileSaveResult r = save_listening_address(state_.listening_address);
+  if (r.status == FileSaveResult::failed && state_.seams.dialogs)
+    state_.seams.dialogs->general_error(this, r.error);
+}
+
+void Tcommentator0_form::show_listening_address() {
+  Label3->setText(from_8bit(listening_address_status(state_.listening_address)));
+}
+
+void Tcommentator0_form::Exit1Click() { emit terminate_requested(); }
+
+void Tcommentator0_form::IPSettings1Click() {
+  if (!ip_dialog_)
+    return;
+  ip_dialog_->Edit1->setText(from_8bit(state_.listening_address));
+  if (!run_ip_dialog(*ip_dialog_))
+    return;
+  state_.listening_address = short_text_of(ip_dialog_->Edit1->text());
+  save_address();
+  show_listening_address();
+}
+
+void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView sender) {
+  const bool accepted = sender_accepted(state_.listening_address, sender);
+  const qsizetype zero = datagram.indexOf('\0');
+  const QByteArrayView packet = zero < 0 ? datagram : datagram.first(zero);
+  if (accepted)
+    dispatch_packet(packet, *this);
+  QByteArray line;
+  if (accepted) {
+    line.reserve(sender.size() + 1 + packet.size());
+    line.append(sender).append('>').append(packet);
+  } else {
+    line.append("IGNORED packet from ").append(sender);
+  }
+  add_log_line(from_8bit(line));
+}
+
+void Tcommentator0_form::add_log_line(const QString &line) {
+  log_.add_line(line);
+  if (log_.trim_log())
+    ListBox1->scrollToBottom();
+}
+
+bool Tcommentator0_form::main_window_visible() const { return isVisible(); }
+
+void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(from_8bit(line)); }
+
+void Tcommentator0_form::show_screen(PacketKind kind) {
+  QWidget *w = screens_.at(size_t(kind)).window;
+  if (!w)
+    return;
+  w->show();
+  w->raise();
+  w->activateWindow();
+}
+
+void Tcommentator0_form::process_events() {
+  if (state_.seams.process_events)
+    state_.seams.process_events();
+}
+
+ApplyResult Tcommentator0_form::apply(PacketKind kind, QByteArrayView packet) {
+  const Screen &s = screens_.at(size_t(kind));
+  return s.apply ? s.apply(packet) : ApplyResult::go_on;
+}

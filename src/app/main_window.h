@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app_state.h"
+#include "packet_log.h"
+#include "packet_receiver.h"
+#include "protocol/dispatcher.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QLabel;
+class QListView;
+class Tip_listening_address_form;
+
+// The main window: the status line, the packet log, the menu, and the two
+// listeners whose datagrams it filters, dispatches and logs.
+class Tcommentator0_form : public QMainWindow, public DispatchTarget {
+  Q_OBJECT
+public:
+  explicit Tcommentator0_form(AppState &state, QWidget *parent = nullptr);
+  ~Tcommentator0_form() override;
+
+  // A screen the dispatcher shows and hands Packets of its kind to.
+  struct Screen {
+    QWidget *window = nullptr;
+    std::function<ApplyResult(QByteArrayView packet)> apply;
+  };
+  void set_screen(PacketKind kind, Screen screen);
+  void set_ip_dialog(Tip_listening_address_form *dialog) { ip_dialog_ = dialog; }
+  // Runs the dialog modally; true when closed with OK. Tests replace it.
+  std::function<bool(Tip_listening_address_form &)> run_ip_dialog;
+
+  // One received datagram: the filter, the dispatch, the log line.
+  void handle_datagram(QByteArrayView datagram, QByteArrayView sender);
+
+  void show_listening_address();
+  void IPSettings1Click();
+  void Exit1Click();
+
+  PacketLog &log() { return log_; }
+  PacketReceiver &receiver() { return receiver_; }
+  QLabel *status_label() const { return Label3; }
+  QListView *log_view() const { return ListBox1; }
+
+  // DispatchTarget
+  bool main_window_visible() const override;
+  void log_line(QByteArrayView line) override;
+  void show_screen(PacketKind kind) override;
+  void process_events() override;
+  ApplyResult apply(PacketKind kind, QByteArrayView packet) override;
+
+signals:
+  // The operator asked to end the program ("E&xit" or the close box).
+  void terminate_requested();
+
+protected:
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  void FormCreate();
+  void FormShow();
+  void FormHide();
+  void add_log_line(const QString &line);
+  void save_address();
+
+  AppState &state_;
+  PacketLog log_;
+  PacketReceiver receiver_;
+  std::array<Screen, 6> screens_{};
+  Tip_listening_address_form *ip_dialog_ = nullptr;
+
+  QLabel *Image1 = nullptr;
+  QLabel *Label1 = nullptr;
+  QLabel *Label2 = nullptr;
+  QLabel *Label3 = nullptr;
+  QListView *ListBox1 = nullptr;
+};

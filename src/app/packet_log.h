@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QColor>
+#include <QStringList>
+
+// The main window's packet log: lines added at the end, the oldest dropped
+// beyond the newest 30 (trim_log).
+class PacketLog : public QAbstractListModel {
+  Q_OBJECT
+public:
+  static constexpr int kMaxLines = 30;
+
+  explicit PacketLog(QObject *parent = nullptr);
+
+  void add_line(const QString &line);
+  // Keeps the newest 30 lines; true when lines were dropped (the view then
+  // scrolls to the newest line).
+  bool trim_log();
+  void clear();
+
+  const QStringList &lines() const { return lines_; }
+  void set_colours(QColor background, QColor text);
+
+  int rowCount(const QModelIndex &parent = {}) const override;
+  QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+  QStringList lines_;
+  QColor background_ = Qt::black;
+  QColor text_ = Qt::white;
+};

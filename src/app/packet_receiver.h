@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+
+#include <array>
+#include <deque>
+#include <functional>
+
+class QUdpSocket;
+
+// The two UDP listeners. Every waiting datagram is read at once (a socket
+// whose datagram is left unread reports nothing more); datagrams are handed
+// on strictly in the order they were read, one at a time: a datagram read
+// while another is being handled (the handler may run the event loop) waits
+// and is handed on right after it, never inside it.
+class PacketReceiver : public QObject {
+  Q_OBJECT
+public:
+  static constexpr int kListeners = 2;
+  static constexpr qsizetype kMaxDatagram = 1024;
+  static constexpr int kReceiveBuffer = 4 << 20;
+
+  // Called for each datagram with its bytes and its sender's dotted address.
+  using Handler = std::function<void(QByteArrayView datagram, QByteArrayView sender)>;
+
+  explicit PacketReceiver(QObject *parent = nullptr);
+  ~PacketReceiver() override;
+
+  void set_handler(Handler handler) { handler_ = std::move(handler); }
+
+  // Binds listener i to all IPv4 interfaces at port with address reuse,
+  // unless it is open already. A failure is dropped: it stays closed.
+  void open(int i, quint16 port);
+  void close(int i);
+  bool is_open(int i) const;
+  // The bound port (useful when opened on port 0).
+  quint16 local_port(int i) const;
+
+  // Dotted-decimal text of an IPv4 address.
+  static QByteArray dotted(quint32 ipv4);
+
+private:
+  struct Waiting {
+    QByteArray bytes;
+    QByteArray sender;
+  };
+
+  void drain(QUdpSocket *socket);
+  void hand_on(QByteArrayView datagram, QByteArrayView sender);
+
+  std::array<QUdpSocket *, kListeners> sockets_{};
+  std::deque<Waiting> waiting_;
+  bool busy_ = false;
+  Handler handler_;
+};

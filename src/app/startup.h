@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app_state.h"
+
+#include <memory>
+
+class Tcommentator0_form;
+class Tip_listening_address_form;
+
+// Every window of the program, created hidden in the order start-up needs
+// (the main window first: its creation sets the colours the screens read),
+// destroyed in reverse.
+class CommentatorWindows {
+public:
+  explicit CommentatorWindows(AppState &state);
+  ~CommentatorWindows();
+
+  Tcommentator0_form &main_window() { return *main_; }
+  Tip_listening_address_form &ip_dialog() { return *ip_dialog_; }
+
+  // Ends the run: the main window is hidden (it closes its listener and
+  // writes commentator.dat).
+  void shut_down();
+
+private:
+  struct Others;
+  AppState &state_;
+  std::unique_ptr<Tcommentator0_form> main_;
+  std::unique_ptr<Tip_listening_address_form> ip_dialog_;
+  std::unique_ptr<Others> others_;
+};
+
+// The program: start-up, the message loop, the end.
+int run_commentator(int argc, char **argv);
