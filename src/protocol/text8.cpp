@@ -20,7 +20,7 @@ const std::array<char16_t, 256> &decode_table() {
       const char byte = char(b);
       const QString s = decoder.decode(QByteArrayView(&byte, 1));
       decoder.resetState();
-      if (s.size() == 1)
+      if (s.size() == 1 && s.at(0) != QChar::ReplacementCharacter)
         t[b] = s.at(0).unicode();
     }
     return t;

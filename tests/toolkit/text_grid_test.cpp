@@ -1,0 +1,184 @@
+#include "toolkit/text_grid.h"
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTest>
+
+class TextGridTest : public QObject {
+  Q_OBJECT
+private slots:
+  void counts_never_below_one_data();
+  void counts_never_below_one();
+  void fixed_rows_shrink_with_row_count_data();
+  void fixed_rows_shrink_with_row_count();
+  void cells_outside_survive_shrink_and_grow();
+  void clear_cells_keeps_cells_outside();
+  void default_width_resets_every_column();
+  void new_columns_get_default_width();
+  void huge_counts_are_capped_and_cheap();
+  void fixed_cells_use_fixed_colour();
+  void eight_bit_text_is_shown_as_windows_1252();
+  void view_follows_model_geometry();
+  void model_is_consistent();
+};
+
+void TextGridTest::counts_never_below_one_data() {
+  QTest::addColumn<int>("asked");
+  QTest::addColumn<int>("count");
+  QTest::newRow("0") << 0 << 1;
+  QTest::newRow("-5") << -5 << 1;
+  QTest::newRow("1") << 1 << 1;
+  QTest::newRow("26") << 26 << 26;
+  QTest::newRow("999") << 999 << 999;
+  QTest::newRow("1000 capped") << 1000 << 999;
+}
+
+void TextGridTest::counts_never_below_one() {
+  QFETCH(int, asked);
+  QFETCH(int, count);
+  TextGridModel m;
+  m.set_row_count(asked);
+  m.set_col_count(asked);
+  QCOMPARE(m.row_count(), count);
+  QCOMPARE(m.col_count(), count);
+  QCOMPARE(m.rowCount(), count);
+  QCOMPARE(m.columnCount(), count);
+}
+
+void TextGridTest::fixed_rows_shrink_with_row_count_data() {
+  QTest::addColumn<int>("fixed");
+  QTest::addColumn<int>("rows");
+  QTest::addColumn<int>("fixed_after");
+  QTest::newRow("one row leaves no fixed row") << 1 << 1 << 0;
+  QTest::newRow("two rows keep one fixed") << 1 << 2 << 1;
+  QTest::newRow("equal count") << 3 << 3 << 2;
+  QTest::newRow("below") << 3 << 2 << 1;
+}
+
+void TextGridTest::fixed_rows_shrink_with_row_count() {
+  QFETCH(int, fixed);
+  QFETCH(int, rows);
+  QFETCH(int, fixed_after);
+  TextGridModel m;
+  m.set_row_count(10);
+  m.set_fixed_rows(fixed);
+  m.set_row_count(rows);
+  QCOMPARE(m.fixed_rows(), fixed_after);
+  // Growing again does not bring the fixed rows back.
+  m.set_row_count(10);
+  QCOMPARE(m.fixed_rows(), fixed_after);
+}
+
+void TextGridTest::cells_outside_survive_shrink_and_grow() {
+  TextGridModel m;
+  m.set_row_count(26);
+  m.set_col_count(10);
+  m.set_cell(3, 20, "old");
+  m.set_row_count(5);
+  QCOMPARE(m.rowCount(), 5);
+  QCOMPARE(m.cell(3, 20), QByteArray("old")); // held, not shown
+  m.set_row_count(26);
+  QCOMPARE(m.data(m.index(20, 3), Qt::DisplayRole).toString(), QStringLiteral("old"));
+}
+
+void TextGridTest::clear_cells_keeps_cells_outside() {
+  TextGridModel m;
+  m.set_row_count(10);
+  m.set_col_count(10);
+  m.set_cell(1, 1, "in");
+  m.set_cell(8, 8, "out");
+  m.set_row_count(5);
+  m.clear_cells();
+  QCOMPARE(m.cell(1, 1), QByteArray());
+  QCOMPARE(m.cell(8, 8), QByteArray("out"));
+}
+
+void TextGridTest::default_width_resets_every_column() {
+  TextGridModel m;
+  m.set_col_count(5);
+  m.set_col_width(2, 300);
+  m.set_default_col_width(60);
+  for (int c = 0; c < 5; ++c)
+    QCOMPARE(m.col_width(c), 60);
+  m.set_row_height(1, 50);
+  m.set_default_row_height(24);
+  QCOMPARE(m.row_height(1), 24);
+}
+
+void TextGridTest::new_columns_get_default_width() {
+  TextGridModel m;
+  m.set_default_col_width(60);
+  m.set_col_count(4);
+  m.set_col_width(3, 1);
+  m.set_col_count(2);
+  m.set_col_count(6);
+  QCOMPARE(m.col_width(3), 60); // fell outside and came back as a new column
+  QCOMPARE(m.col_width(5), 60);
+}
+
+void TextGridTest::huge_counts_are_capped_and_cheap() {
+  TextGridModel m;
+  QElapsedTimer t;
+  t.start();
+  m.set_row_count(2000000000);
+  m.set_col_count(2000000000);
+  for (int c = 0; c < m.col_count(); ++c)
+    m.set_cell(c, 0, {});
+  m.clear_cells();
+  QCOMPARE(m.row_count(), TextGridModel::kMaxCount);
+  QCOMPARE(m.col_count(), TextGridModel::kMaxCount);
+  QCOMPARE(m.stored_cells(), 0);
+  qInfo("capped and cleared in %lld ms", t.elapsed());
+}
+
+void TextGridTest::fixed_cells_use_fixed_colour() {
+  TextGridModel m;
+  m.set_row_count(3);
+  m.set_col_count(3);
+  m.set_fixed_rows(1);
+  m.set_fixed_cols(0);
+  m.set_colours(Qt::black, Qt::white, QColor(0x80, 0x00, 0x80));
+  QCOMPARE(m.data(m.index(0, 1), Qt::BackgroundRole).value<QColor>(), QColor(0x80, 0x00, 0x80));
+  QCOMPARE(m.data(m.index(1, 1), Qt::BackgroundRole).value<QColor>(), QColor(Qt::black));
+  QCOMPARE(m.data(m.index(1, 1), Qt::ForegroundRole).value<QColor>(), QColor(Qt::white));
+  ScreenColours c{0x000000, 0xFFFFFF, 0x800080};
+  m.set_screen_colours(c);
+  QCOMPARE(m.fixed_colour(), QColor(0x80, 0x00, 0x80));
+}
+
+void TextGridTest::eight_bit_text_is_shown_as_windows_1252() {
+  TextGridModel m;
+  m.set_cell(0, 0, "\x80 \xE9");
+  QCOMPARE(m.data(m.index(0, 0), Qt::DisplayRole).toString(), QString::fromUtf8("€ é"));
+  QCOMPARE(m.data(m.index(0, 0), Qt::AccessibleTextRole).toString(), QString::fromUtf8("€ é"));
+}
+
+void TextGridTest::view_follows_model_geometry() {
+  TextGrid g;
+  g.grid().set_col_count(4);
+  g.grid().set_default_col_width(60);
+  g.grid().set_col_width(2, 300);
+  g.grid().set_col_width(3, 1);
+  g.grid().set_default_row_height(24);
+  QCOMPARE(g.horizontalHeader()->sectionSize(2), 300);
+  QCOMPARE(g.horizontalHeader()->sectionSize(3), 1);
+  QCOMPARE(g.verticalHeader()->sectionSize(0), 24);
+  g.grid().set_col_count(8);
+  QCOMPARE(g.horizontalHeader()->sectionSize(7), 60);
+}
+
+void TextGridTest::model_is_consistent() {
+  TextGridModel m;
+  QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+  m.set_row_count(30);
+  m.set_col_count(12);
+  m.set_cell(2, 2, "x");
+  m.set_row_count(1);
+  m.set_col_count(1);
+  m.set_row_count(40);
+  m.clear_cells();
+}
+
+QTEST_MAIN(TextGridTest)
+#include "text_grid_test.moc"
