@@ -1,0 +1,111 @@
+#include "screen_support.h"
+
+#include "toolkit/logo.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+// One axis of anchored_geometry: start and length for the parent's new size.
+std::pair<int, int> place_axis(int pos, int len, int parent_design, int parent_now, bool near,
+                               bool far) {
+  const int grow = parent_now - parent_design;
+  if (near && far)
+    return {pos, qMax(0, len + grow)};
+  if (far)
+    return {pos + grow, len};
+  if (near)
+    return {pos, len};
+  if (parent_design <= 0)
+    return {pos, len};
+  // Neither edge: the centre keeps its fraction of the parent's size.
+  const qint64 centre2 = qint64(2 * pos + len) * parent_now / parent_design;
+  return {int((centre2 - len) / 2), len};
+}
+
+} // namespace
+
+QRect anchored_geometry(QRect design, QSize parent_design, unsigned anchors, QSize parent_now) {
+  const auto [x, w] = place_axis(design.x(), design.width(), parent_design.width(),
+                                 parent_now.width(), anchors & anchor_left, anchors & anchor_right);
+  const auto [y, h] = place_axis(design.y(), design.height(), parent_design.height(),
+                                 parent_now.height(), anchors & anchor_top, anchors & anchor_bottom);
+  return QRect(x, y, w, h);
+}
+
+void AnchorLayout::add(QWidget *w, QRect design, QSize parent_design, unsigned anchors) {
+  items_.push_back({w, design, parent_design, anchors});
+  w->setGeometry(design);
+}
+
+void AnchorLayout::apply() const {
+  for (const Item &item : items_) {
+    const QWidget *parent = item.widget->parentWidget();
+    if (!parent)
+      continue;
+    item.widget->setGeometry(
+        anchored_geometry(item.design, item.parent_design, item.anchors, parent->size()));
+  }
+}
+
+QFont sans_font_px(int pixels, bool bold) {
+  QFont f(QStringLiteral("MS Sans Serif"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
+QFont sans_font_pt(int points, bool bold) {
+  QFont f(QStringLiteral("MS Sans Serif"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSize(points);
+  f.setBold(bold);
+  return f;
+}
+
+QFont fixed_font_px(int pixels, bool bold) {
+  QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  f.setStyleHint(QFont::TypeWriter);
+  f.setFixedPitch(true);
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
+void set_background(QWidget *w, QColor colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+void set_caption(QWidget *w, const QString &caption) {
+  w->setWindowTitle(caption);
+  w->setAccessibleName(caption);
+}
+
+QLabel *make_logo_label(QWidget *parent, QSize size) {
+  auto *label = new QLabel(parent);
+  label->setPixmap(make_logo(size));
+  label->setScaledContents(true);
+  label->setAccessibleName(QStringLiteral("Trackora logo"));
+  return label;
+}
+
+QByteArray numbered_tag(QByteArrayView prefix, int n) {
+  QByteArray tag = prefix.toByteArray();
+  tag.append(QByteArray::number(n)).append('}');
+  return tag;
+}
+
+QRect primary_screen_geometry() {
+  if (const QScreen *s = QGuiApplication::primaryScreen())
+    return s->geometry();
+  return QRect(0, 0, 800, 600);
+}

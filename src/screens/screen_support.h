@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QWidget;
+
+// Small pieces the commentator screens share: placing children the way the
+// forms were designed, the faces and colours they ask for, and the tags they
+// build from numbers.
+
+// Which edges of its parent a control follows when the parent is resized.
+// A pair left unset on one axis keeps the control's centre at the same
+// fraction of the parent's size.
+enum Anchor : unsigned {
+  anchor_left = 1,
+  anchor_top = 2,
+  anchor_right = 4,
+  anchor_bottom = 8,
+  anchor_all = anchor_left | anchor_top | anchor_right | anchor_bottom,
+};
+
+// Where a control goes inside a parent of the given size, from its design
+// geometry inside a parent of the design size.
+QRect anchored_geometry(QRect design, QSize parent_design, unsigned anchors, QSize parent_now);
+
+// The controls of one window with their design geometry. Parents are added
+// before their children, so one pass places them all.
+class AnchorLayout {
+public:
+  void add(QWidget *w, QRect design, QSize parent_design, unsigned anchors);
+  // Places every control for its parent's current size (from resizeEvent).
+  void apply() const;
+
+private:
+  struct Item {
+    QWidget *widget;
+    QRect design;
+    QSize parent_design;
+    unsigned anchors;
+  };
+  std::vector<Item> items_;
+};
+
+// The forms' "MS Sans Serif" at a pixel or point size; fontconfig picks the
+// nearest sans-serif face.
+QFont sans_font_px(int pixels, bool bold);
+QFont sans_font_pt(int points, bool bold);
+// A fixed-pitch face at a pixel size.
+QFont fixed_font_px(int pixels, bool bold);
+
+// Fills a widget's background with a colour.
+void set_background(QWidget *w, QColor colour);
+// A window's caption, also its accessible name for screen readers.
+void set_caption(QWidget *w, const QString &caption);
+// A picture control showing the logo drawn at its size.
+QLabel *make_logo_label(QWidget *parent, QSize size);
+
+// A tag built from a prefix and a number: numbered_tag("{ltg", 7) is "{ltg7}".
+QByteArray numbered_tag(QByteArrayView prefix, int n);
+
+// Where a full-screen window goes: by default the primary screen.
+using ScreenGeometrySource = std::function<QRect()>;
+QRect primary_screen_geometry();
