@@ -1,0 +1,185 @@
+#include "app/ip_settings_dialog.h"
+#include "app/listening_address.h"
+#include "app/main_window.h"
+#include "support/recording_dialogs.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+
+#include <sys/mount.h>
+
+class ListeningAddressTest : public QObject {
+  Q_OBJECT
+private slots:
+  void load_data();
+  void load();
+  void status_line_data();
+  void status_line();
+  void save_writes_one_line_with_crlf();
+  void missing_folder_is_skipped_silently();
+  void failed_write_keeps_old_file();
+  void ok_in_dialog_writes_at_once();
+  void dialog_closed_otherwise_changes_nothing();
+  void listen_to_all_button_fills_edit();
+  void hiding_main_window_writes_file();
+};
+
+void ListeningAddressTest::load_data() {
+  QTest::addColumn<bool>("exists");
+  QTest::addColumn<QByteArray>("content");
+  QTest::addColumn<QByteArray>("address");
+  QTest::newRow("missing") << false << QByteArray() << QByteArray("255.255.255.255");
+  QTest::newRow("empty file") << true << QByteArray() << QByteArray();
+  QTest::newRow("empty first line") << true << QByteArray("\r\n10.0.0.1\r\n") << QByteArray();
+  QTest::newRow("crlf") << true << QByteArray("10.0.0.5\r\n") << QByteArray("10.0.0.5");
+  QTest::newRow("lf") << true << QByteArray("10.0.0.5\nx\n") << QByteArray("10.0.0.5");
+  QTest::newRow("no line end") << true << QByteArray("10.0.0.5") << QByteArray("10.0.0.5");
+  QTest::newRow("trailing blank kept") << true << QByteArray("10.0.0.5 \r\n")
+                                       << QByteArray("10.0.0.5 ");
+  QTest::newRow("300 characters") << true << QByteArray(300, 'a') + "\r\nsecond\r\n"
+                                  << QByteArray(255, 'a');
+}
+
+void ListeningAddressTest::load() {
+  QFETCH(bool, exists);
+  QFETCH(QByteArray, content);
+  QFETCH(QByteArray, address);
+  ScopedTempCwd cwd;
+  if (exists)
+    QVERIFY(write_file("commentator.dat", content));
+  QCOMPARE(load_listening_address(), address);
+}
+
+void ListeningAddressTest::status_line_data() {
+  QTest::addColumn<QByteArray>("address");
+  QTest::addColumn<QByteArray>("status");
+  QTest::newRow("all") << QByteArray("255.255.255.255")
+                       << QByteArray("IP Listening Address = 255.255.255.255 (ALL)");
+  QTest::newRow("one sender") << QByteArray("192.168.1.20")
+                              << QByteArray("IP Listening Address = 192.168.1.20");
+  QTest::newRow("empty") << QByteArray() << QByteArray("IP Listening Address = ");
+  QTest::newRow("blank after all") << QByteArray("255.255.255.255 ")
+                                   << QByteArray("IP Listening Address = 255.255.255.255 ");
+}
+
+void ListeningAddressTest::status_line() {
+  QFETCH(QByteArray, address);
+  QFETCH(QByteArray, status);
+  QCOMPARE(listening_address_status(address), status);
+}
+
+void ListeningAddressTest::save_writes_one_line_with_crlf() {
+  ScopedTempCwd cwd;
+  QVERIFY(write_file("commentator.dat", "a much longer old content\r\nline 2\r\n"));
+  QCOMPARE(save_listening_address("10.0.0.9 ").status, FileSaveResult::saved);
+  QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.9 \r\n"));
+}
+
+void ListeningAddressTest::missing_folder_is_skipped_silently() {
+  ScopedTempCwd cwd;
+  QVERIFY(QDir().mkdir("gone"));
+  QVERIFY(QDir::setCurrent("gone"));
+  QVERIFY(QDir(cwd.path()).rmdir("gone"));
+  QCOMPARE(save_listening_address("1.2.3.4").status, FileSaveResult::not_created);
+}
+
+void ListeningAddressTest::failed_write_keeps_old_file() {
+  // A full disk: a tiny tmpfs filled to the last byte.
+  ScopedTempCwd cwd;
+  QVERIFY(QDir().mkdir("small"));
+  const QByteArray mnt = cwd.file("small").toLocal8Bit();
+  if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=8k") != 0)
+    QSKIP("cannot mount a small tmpfs here (needs root)");
+  const auto unmount = qScopeGuard([&] { ::umount(mnt.constData()); });
+  QVERIFY(QDir::setCurrent(cwd.file("small")));
+  QVERIFY(write_file("commentator.dat", "10.0.0.1\r\n"));
+  // Fill what is left of the disk.
+  {
+    QFile filler("filler");
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'f');
+    for (int i = 0; i < 64 && filler.write(block) == block.size(); ++i) {
+    }
+  }
+  RecordingDialogs dialogs;
+  const FileSaveResult r = save_listening_address(QByteArray(255, '9'));
+  QVERIFY(r.status != FileSaveResult::saved);
+  QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.1\r\n"));
+  QVERIFY(QDir::setCurrent(cwd.path()));
+}
+
+namespace {
+struct MainWindowFixture {
+  ScopedTempCwd cwd;
+  RecordingDialogs dialogs;
+  AppState state;
+  std::unique_ptr<Tcommentator0_form> main;
+  std::unique_ptr<Tip_listening_address_form> dialog;
+  MainWindowFixture() {
+    state.seams = test_seams(dialogs);
+    state.ports = {0, 0};
+    main = std::make_unique<Tcommentator0_form>(state);
+    dialog = std::make_unique<Tip_listening_address_form>(main.get());
+    main->set_ip_dialog(dialog.get());
+  }
+};
+} // namespace
+
+void ListeningAddressTest::ok_in_dialog_writes_at_once() {
+  MainWindowFixture f;
+  f.main->show();
+  QCOMPARE(f.main->status_label()->text(),
+           QStringLiteral("IP Listening Address = 255.255.255.255 (ALL)"));
+  QString seen_in_edit;
+  f.main->run_ip_dialog = [&](Tip_listening_address_form &d) {
+    seen_in_edit = d.Edit1->text();
+    d.Edit1->setText(QStringLiteral("192.168.1.20 ") + QString(300, 'z'));
+    return true;
+  };
+  f.main->IPSettings1Click();
+  QCOMPARE(seen_in_edit, QStringLiteral("255.255.255.255"));
+  const QByteArray expected = QByteArray("192.168.1.20 ") + QByteArray(255 - 13, 'z');
+  QCOMPARE(f.state.listening_address, expected);
+  QCOMPARE(read_file("commentator.dat"), expected + "\r\n");
+  QCOMPARE(f.main->status_label()->text(), "IP Listening Address = " + QString::fromLatin1(expected));
+  QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+void ListeningAddressTest::dialog_closed_otherwise_changes_nothing() {
+  MainWindowFixture f;
+  QVERIFY(write_file("commentator.dat", "10.0.0.7\r\n"));
+  f.main->show();
+  f.main->run_ip_dialog = [](Tip_listening_address_form &d) {
+    d.BitBtn2Click();
+    return false;
+  };
+  f.main->IPSettings1Click();
+  QCOMPARE(f.state.listening_address, QByteArray("10.0.0.7"));
+  QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.7\r\n"));
+}
+
+void ListeningAddressTest::listen_to_all_button_fills_edit() {
+  Tip_listening_address_form d;
+  d.Edit1->setText("1.2.3.4");
+  d.BitBtn2->click();
+  QCOMPARE(d.Edit1->text(), QStringLiteral("255.255.255.255"));
+  QCOMPARE(d.windowTitle(), QStringLiteral("IP Settings"));
+}
+
+void ListeningAddressTest::hiding_main_window_writes_file() {
+  MainWindowFixture f;
+  f.main->show();
+  QVERIFY(!QFile::exists("commentator.dat"));
+  f.main->hide();
+  QCOMPARE(read_file("commentator.dat"), QByteArray("255.255.255.255\r\n"));
+  QVERIFY(!f.main->receiver().is_open(1)); // the second listener closes on hide
+  QVERIFY(f.main->receiver().is_open(0));
+}
+
+QTEST_MAIN(ListeningAddressTest)
+#include "listening_address_test.moc"

@@ -1,0 +1,221 @@
+#include "app/main_window.h"
+#include "support/recording_dialogs.h"
+#include "support/test_env.h"
+
+#include <QListView>
+#include <QScrollBar>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+
+// A main window listening on two ephemeral loopback ports, with recording
+// stand-ins for the screens.
+struct Fixture {
+  ScopedTempCwd cwd;
+  RecordingDialogs dialogs;
+  AppState state;
+  std::unique_ptr<Tcommentator0_form> main;
+  QWidget scratch_window;
+  QList<QByteArray> applied; // every Packet handed to the scratch stand-in
+  int depth = 0;
+  int max_depth = 0;
+
+  explicit Fixture(const QByteArray &address = "255.255.255.255") {
+    state.seams = test_seams(dialogs);
+    state.ports = {0, 0};
+    if (address != "255.255.255.255")
+      write_file("commentator.dat", address + "\r\n");
+    main = std::make_unique<Tcommentator0_form>(state);
+    main->set_screen(PacketKind::scratch,
+                     {&scratch_window, [this](QByteArrayView p) {
+                        ++depth;
+                        max_depth = std::max(max_depth, depth);
+                        applied.append(p.toByteArray());
+                        --depth;
+                        return ApplyResult::go_on;
+                      }});
+    main->show();
+  }
+  ~Fixture() {
+    main->hide();
+    scratch_window.hide();
+  }
+  quint16 port(int i) const { return main->receiver().local_port(i); }
+  const QStringList &log() const { return main->log().lines(); }
+  bool wait_log(int n) { return wait_until([&] { return log().size() >= n; }); }
+};
+
+} // namespace
+
+class ReceptionTest : public QObject {
+  Q_OBJECT
+private slots:
+  void listeners_bound();
+  void filter_and_log_data();
+  void filter_and_log();
+  void datagram_over_1024_bytes_dropped();
+  void datagram_of_1024_bytes_kept();
+  void heartbeat_logs_two_lines();
+  void log_keeps_newest_30();
+  void short_log_is_not_scrolled();
+  void arrival_order_title_then_line();
+  void burst_in_order_across_listeners();
+  void address_change_applies_to_next_datagram();
+};
+
+void ReceptionTest::listeners_bound() {
+  Fixture f;
+  QVERIFY(f.main->receiver().is_open(0));
+  QVERIFY(f.main->receiver().is_open(1));
+  QVERIFY(f.port(0) != 0 && f.port(1) != 0 && f.port(0) != f.port(1));
+}
+
+void ReceptionTest::filter_and_log_data() {
+  QTest::addColumn<QByteArray>("address");
+  QTest::addColumn<int>("listener");
+  QTest::addColumn<QByteArray>("datagram");
+  QTest::addColumn<QString>("line");
+  QTest::addColumn<bool>("dispatched");
+  const QByteArray clr = "{scratch}+{clr}+";
+  QTest::newRow("all senders, first port")
+      << QByteArray("255.255.255.255") << 0 << clr << "127.0.0.1>{scratch}+{clr}+" << true;
+  QTest::newRow("all senders, second port")
+      << QByteArray("255.255.255.255") << 1 << clr << "127.0.0.1>{scratch}+{clr}+" << true;
+  QTest::newRow("the one sender") << QByteArray("127.0.0.1") << 0 << clr
+                                  << "127.0.0.1>{scratch}+{clr}+" << true;
+  QTest::newRow("another sender") << QByteArray("10.0.0.9") << 0 << clr
+                                  << "IGNORED packet from 127.0.0.1" << false;
+  QTest::newRow("leading zeros match nobody")
+      << QByteArray("127.000.000.001") << 1 << clr << "IGNORED packet from 127.0.0.1" << false;
+  QTest::newRow("blank after address") << QByteArray("127.0.0.1 ") << 0 << clr
+                                       << "IGNORED packet from 127.0.0.1" << false;
+  QTest::newRow("empty address") << QByteArray("") << 0 << clr << "IGNORED packet from 127.0.0.1"
+                                 << false;
+  QTest::newRow("empty datagram") << QByteArray("255.255.255.255") << 0 << QByteArray()
+                                  << "127.0.0.1>" << false;
+  QTest::newRow("zero byte inside") << QByteArray("255.255.255.255") << 0
+                                    << QByteArray("{scratch}+{list}1\0{name}X", 24)
+                                    << "127.0.0.1>{scratch}+{list}1" << true;
+  QTest::newRow("8-bit text as Windows-1252")
+      << QByteArray("255.255.255.255") << 0 << QByteArray("{title}\x80\xE9")
+      << QString::fromUtf8("127.0.0.1>{title}€é") << false;
+}
+
+void ReceptionTest::filter_and_log() {
+  QFETCH(QByteArray, address);
+  QFETCH(int, listener);
+  QFETCH(QByteArray, datagram);
+  QFETCH(QString, line);
+  QFETCH(bool, dispatched);
+  Fixture f(address.isEmpty() ? QByteArray() : address);
+  if (address.isEmpty()) {
+    // An empty commentator.dat gives the empty address.
+    f.main->hide();
+    write_file("commentator.dat", "");
+    f.main->show();
+  }
+  QVERIFY(send_loopback(f.port(listener), datagram));
+  QVERIFY(f.wait_log(1));
+  QCOMPARE(f.log(), QStringList{line});
+  QCOMPARE(f.applied.size(), dispatched ? 1 : 0);
+  if (dispatched)
+    QCOMPARE(f.applied.first(), datagram.left(datagram.indexOf('\0') < 0 ? datagram.size()
+                                                                          : datagram.indexOf('\0')));
+}
+
+void ReceptionTest::datagram_over_1024_bytes_dropped() {
+  Fixture f;
+  QVERIFY(send_loopback(f.port(0), "{scratch}+" + QByteArray(1015, 'x')));
+  QVERIFY(send_loopback(f.port(0), "after"));
+  QVERIFY(f.wait_log(1));
+  QTest::qWait(20);
+  QCOMPARE(f.log(), QStringList{"127.0.0.1>after"});
+  QVERIFY(f.applied.isEmpty());
+}
+
+void ReceptionTest::datagram_of_1024_bytes_kept() {
+  Fixture f;
+  const QByteArray d = "{scratch}+{x}" + QByteArray(1011, 'x');
+  QCOMPARE(d.size(), 1024);
+  QVERIFY(send_loopback(f.port(0), d));
+  QVERIFY(f.wait_log(1));
+  QCOMPARE(f.applied, QList<QByteArray>{d});
+}
+
+void ReceptionTest::heartbeat_logs_two_lines() {
+  Fixture f;
+  QVERIFY(send_loopback(f.port(1), "{heartbeat}+{scratch}+"));
+  QVERIFY(f.wait_log(2));
+  QCOMPARE(f.log(), (QStringList{"Heartbeat received from SERVER!!", "127.0.0.1>{heartbeat}+{scratch}+"}));
+  QVERIFY(f.applied.isEmpty());
+  QVERIFY(!f.scratch_window.isVisible());
+}
+
+void ReceptionTest::log_keeps_newest_30() {
+  Fixture f;
+  for (int i = 1; i <= 31; ++i)
+    QVERIFY(send_loopback(f.port(0), "n" + QByteArray::number(i)));
+  QVERIFY(wait_until([&] { return f.log().value(29) == "127.0.0.1>n31"; }));
+  QCOMPARE(f.log().size(), 30);
+  QCOMPARE(f.log().first(), QStringLiteral("127.0.0.1>n2"));
+  QListView *view = f.main->log_view();
+  QScrollBar *bar = view->verticalScrollBar();
+  QCOMPARE(bar->value(), bar->maximum());
+}
+
+void ReceptionTest::short_log_is_not_scrolled() {
+  Fixture f;
+  for (int i = 1; i <= 30; ++i)
+    QVERIFY(send_loopback(f.port(0), "n" + QByteArray::number(i)));
+  QVERIFY(f.wait_log(30));
+  QCOMPARE(f.main->log_view()->verticalScrollBar()->value(), 0);
+}
+
+void ReceptionTest::arrival_order_title_then_line() {
+  // The scratch kind runs the event loop before applying: a competitor line
+  // that is already waiting must still be applied after the new heat.
+  Fixture f;
+  QUdpSocket sender;
+  const QByteArray title = "{scratch}+{title}Keirin Heat 2{time}10.512{spd}68.49{eop}";
+  const QByteArray line = "{scratch}+{list}0{rank}1{bib}12{name}A. RIDER{eop}";
+  QCOMPARE(sender.writeDatagram(title, QHostAddress::LocalHost, f.port(0)), title.size());
+  QCOMPARE(sender.writeDatagram(line, QHostAddress::LocalHost, f.port(0)), line.size());
+  QVERIFY(f.wait_log(2));
+  QCOMPARE(f.applied, (QList<QByteArray>{title, line}));
+  QCOMPARE(f.log(), (QStringList{"127.0.0.1>" + QString::fromLatin1(title),
+                                 "127.0.0.1>" + QString::fromLatin1(line)}));
+  QCOMPARE(f.max_depth, 1);
+}
+
+void ReceptionTest::burst_in_order_across_listeners() {
+  Fixture f;
+  QUdpSocket sender;
+  const int n = 2000;
+  for (int i = 0; i < n; ++i) {
+    const QByteArray d = "{scratch}+{list}" + QByteArray::number(i);
+    sender.writeDatagram(d, QHostAddress::LocalHost, f.port(i % 2));
+  }
+  QVERIFY(wait_until([&] { return f.applied.size() >= n; }, 10000));
+  QCOMPARE(f.max_depth, 1);
+  // Per listener, datagrams come in the order they were sent.
+  int last[2] = {-1, -1};
+  for (const QByteArray &p : f.applied) {
+    const int i = p.mid(16).toInt();
+    QVERIFY2(i > last[i % 2], p.constData());
+    last[i % 2] = i;
+  }
+}
+
+void ReceptionTest::address_change_applies_to_next_datagram() {
+  Fixture f;
+  QVERIFY(send_loopback(f.port(0), "a"));
+  QVERIFY(f.wait_log(1));
+  f.state.listening_address = "10.1.1.1";
+  QVERIFY(send_loopback(f.port(0), "b"));
+  QVERIFY(f.wait_log(2));
+  QCOMPARE(f.log(), (QStringList{"127.0.0.1>a", "IGNORED packet from 127.0.0.1"}));
+}
+
+QTEST_MAIN(ReceptionTest)
+#include "reception_test.moc"
