@@ -244,17 +244,39 @@ void TextGrid::set_column_sizing(bool on) {
   horizontalHeader()->setSectionResizeMode(on ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
+namespace {
+
+// Gives the header the model's section sizes where they differ from what it
+// was last given (sections the header did not have yet always get theirs).
+template <typename SizeOf>
+void sync_sections(QHeaderView *header, int count, SizeOf size_of, std::vector<int> &synced) {
+  synced.resize(size_t(count), -1);
+  for (int i = 0; i < count; ++i) {
+    const int want = size_of(i);
+    if (synced[size_t(i)] == want)
+      continue;
+    header->resizeSection(i, want);
+    synced[size_t(i)] = want;
+  }
+}
+
+} // namespace
+
 void TextGrid::sync_geometry() {
   QHeaderView *h = horizontalHeader();
   QHeaderView *v = verticalHeader();
-  h->setDefaultSectionSize(model_.default_col_width());
-  v->setDefaultSectionSize(model_.default_row_height());
-  for (int c = 0; c < model_.col_count(); ++c)
-    if (h->sectionSize(c) != model_.col_width(c))
-      h->resizeSection(c, model_.col_width(c));
-  for (int r = 0; r < model_.row_count(); ++r)
-    if (v->sectionSize(r) != model_.row_height(r))
-      v->resizeSection(r, model_.row_height(r));
+  // Setting a header's default resizes every one of its sections, so it is
+  // set only when it changes, and then every section is given its size again.
+  if (h->defaultSectionSize() != model_.default_col_width()) {
+    h->setDefaultSectionSize(model_.default_col_width());
+    synced_widths_.clear();
+  }
+  if (v->defaultSectionSize() != model_.default_row_height()) {
+    v->setDefaultSectionSize(model_.default_row_height());
+    synced_heights_.clear();
+  }
+  sync_sections(h, model_.col_count(), [this](int c) { return model_.col_width(c); }, synced_widths_);
+  sync_sections(v, model_.row_count(), [this](int r) { return model_.row_height(r); }, synced_heights_);
 }
 
 void TextGrid::sync_colours() {
