@@ -50,7 +50,7 @@ void Tomnium_commentator_form::FormCreate() {
 
 void Tomnium_commentator_form::FormShow() {
   set_caption(this, kCaption);
-  setGeometry(screen_geometry_());
+  cover_screen(this, screen_geometry_());
 }
 
 void Tomnium_commentator_form::reset_grid() {

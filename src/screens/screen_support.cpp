@@ -104,6 +104,13 @@ QByteArray numbered_tag(QByteArrayView prefix, int n) {
   return tag;
 }
 
+void cover_screen(QWidget *window, QRect screen) {
+  // The frame's thickness is known once the window has a native window.
+  const QSize frame = window->frameGeometry().size() - window->geometry().size();
+  window->move(screen.topLeft());
+  window->resize(screen.size() - frame);
+}
+
 QRect primary_screen_geometry() {
   if (const QScreen *s = QGuiApplication::primaryScreen())
     return s->geometry();

@@ -68,6 +68,9 @@ QLabel *make_logo_label(QWidget *parent, QSize size);
 // A tag built from a prefix and a number: numbered_tag("{ltg", 7) is "{ltg7}".
 QByteArray numbered_tag(QByteArrayView prefix, int n);
 
+// Puts a window's frame over the whole of a screen's area.
+void cover_screen(QWidget *window, QRect screen);
+
 // Where a full-screen window goes: by default the primary screen.
 using ScreenGeometrySource = std::function<QRect()>;
 QRect primary_screen_geometry();

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "protocol/dispatcher.h"
+#include "screen_support.h"
+#include "toolkit/screen_colours.h"
+#include "toolkit/text_grid.h"
+
+#include <QByteArrayView>
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+
+// The points-race screen: the running standings, and the result of the
+// sprint the announcer chooses out of up to 30. It fills the screen when
+// shown; closing it ends the program.
+class Tptsrace_commentator_form : public QWidget {
+  Q_OBJECT
+public:
+  static constexpr int kPositions = 59;
+  static constexpr int kSprints = 30;
+  static constexpr int kPlaces = 5;
+
+  // The colours are read when the window is shown.
+  explicit Tptsrace_commentator_form(const ScreenColours &colours, QWidget *parent = nullptr);
+
+  ApplyResult apply_packet(QByteArrayView packet);
+  void clear_all();
+  void show_sprint();
+  // The announcer picked a sprint in the chooser.
+  void ComboBox1Change();
+
+  TextGridModel &standings() { return StringGrid1->grid(); }
+  TextGridModel &sprint_table() { return StringGrid2->grid(); }
+  // Sprint s, place i: name in column 2(i-1), points in column 2i-1 of row s.
+  TextGridModel &sprint_store() { return StringGrid3; }
+  TextGrid *standings_view() const { return StringGrid1; }
+  TextGrid *sprint_view() const { return StringGrid2; }
+  QComboBox *chooser() const { return ComboBox1; }
+
+  // Where the window goes when shown (the screen the main window is on);
+  // its width also decides the name column's width.
+  void set_screen_geometry_source(ScreenGeometrySource source) { screen_geometry_ = std::move(source); }
+
+signals:
+  // The window was closed: the program ends.
+  void terminate_requested();
+
+protected:
+  void showEvent(QShowEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+private:
+  void FormCreate();
+  void FormShow();
+  void write_headings();
+  void apply_standings_line(QByteArrayView packet, int position);
+  void store_sprint(QByteArrayView packet, int sprint);
+
+  const ScreenColours &colours_;
+  QGroupBox *GroupBox1 = nullptr;
+  TextGrid *StringGrid1 = nullptr;
+  QGroupBox *GroupBox2 = nullptr;
+  QComboBox *ComboBox1 = nullptr;
+  TextGrid *StringGrid2 = nullptr;
+  TextGridModel StringGrid3;
+  QLabel *Image1 = nullptr;
+  AnchorLayout layout_;
+  ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
+};
