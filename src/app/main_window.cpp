@@ -185,6 +185,12 @@ void Tcommentator0_form::show_screen(PacketKind kind) {
   QWidget *w = screens_.at(size_t(kind)).window;
   if (!w)
     return;
+  if (!w->property("placed").toBool()) {
+    // A screen comes up first centred over the main window; the full-screen
+    // ones then cover their screen when they are shown.
+    w->setProperty("placed", true);
+    w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
+  }
   w->show();
   w->raise();
   w->activateWindow();

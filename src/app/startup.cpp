@@ -3,18 +3,75 @@
 #include "ip_settings_dialog.h"
 #include "main_window.h"
 #include "signal_quit.h"
+#include "screens/commentator_scratch.h"
+#include "screens/omnium_commentator_form.h"
+#include "screens/ptsrace_commentator_form.h"
+#include "screens/reradu_commentator_form.h"
+#include "screens/sprintr_commentator_form.h"
+#include "screens/tt_commentator_form.h"
 #include "toolkit/dialogs.h"
 
 #include <QApplication>
 #include <QScreen>
 
-struct CommentatorWindows::Others {};
+struct CommentatorWindows::Others {
+  std::unique_ptr<Tsprintr_commentator_form> sprint;
+  std::unique_ptr<Ttt_commentator_form> time_trial;
+  std::unique_ptr<Tptsrace_commentator_form> points_race;
+  std::unique_ptr<Tcommentator_scratch> scratch;
+  std::unique_ptr<Tomnium_commentator_form> omnium;
+  std::unique_ptr<Treradu_commentator_form> reradu;
+};
+
+namespace {
+
+template <typename Screen>
+Tcommentator0_form::Screen screen_entry(Screen &s) {
+  return {&s, [&s](QByteArrayView p) { return s.apply_packet(p); }};
+}
+
+} // namespace
 
 CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
+  // The main window first: its creation sets the colours the screens read.
   main_ = std::make_unique<Tcommentator0_form>(state_);
-  ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
-  main_->set_ip_dialog(ip_dialog_.get());
   others_ = std::make_unique<Others>();
+  Others &o = *others_;
+  const ScreenColours &colours = state_.colours;
+  o.sprint = std::make_unique<Tsprintr_commentator_form>(colours);
+  o.time_trial = std::make_unique<Ttt_commentator_form>(colours);
+  o.points_race = std::make_unique<Tptsrace_commentator_form>(colours);
+  ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
+  o.scratch = std::make_unique<Tcommentator_scratch>(colours);
+  o.omnium = std::make_unique<Tomnium_commentator_form>(colours);
+  o.reradu = std::make_unique<Treradu_commentator_form>(colours);
+
+  main_->set_ip_dialog(ip_dialog_.get());
+  main_->set_screen(PacketKind::scratch, screen_entry(*o.scratch));
+  main_->set_screen(PacketKind::reradu, screen_entry(*o.reradu));
+  main_->set_screen(PacketKind::omnium, screen_entry(*o.omnium));
+  main_->set_screen(PacketKind::sprint, screen_entry(*o.sprint));
+  main_->set_screen(PacketKind::points_race, screen_entry(*o.points_race));
+  main_->set_screen(PacketKind::time_trial, screen_entry(*o.time_trial));
+
+  // Full-screen windows cover the screen the main window is on.
+  const ScreenGeometrySource main_screen = [m = main_.get()] {
+    QScreen *s = m->screen();
+    return s ? s->geometry() : primary_screen_geometry();
+  };
+  o.omnium->set_screen_geometry_source(main_screen);
+  o.points_race->set_screen_geometry_source(main_screen);
+  o.time_trial->set_screen_geometry_source(main_screen);
+
+  // Closing one of these screens ends the program.
+  auto ends_program = [this](auto *screen) {
+    QObject::connect(screen, &std::remove_pointer_t<decltype(screen)>::terminate_requested,
+                     main_.get(), &Tcommentator0_form::terminate_requested);
+  };
+  ends_program(o.scratch.get());
+  ends_program(o.sprint.get());
+  ends_program(o.points_race.get());
+  ends_program(o.time_trial.get());
 }
 
 CommentatorWindows::~CommentatorWindows() {
@@ -22,6 +79,24 @@ CommentatorWindows::~CommentatorWindows() {
   others_.reset();
   ip_dialog_.reset();
   main_.reset();
+}
+
+QWidget *CommentatorWindows::screen(PacketKind kind) const {
+  switch (kind) {
+  case PacketKind::scratch:
+    return others_->scratch.get();
+  case PacketKind::reradu:
+    return others_->reradu.get();
+  case PacketKind::omnium:
+    return others_->omnium.get();
+  case PacketKind::sprint:
+    return others_->sprint.get();
+  case PacketKind::points_race:
+    return others_->points_race.get();
+  case PacketKind::time_trial:
+    return others_->time_trial.get();
+  }
+  return nullptr;
 }
 
 void CommentatorWindows::shut_down() {

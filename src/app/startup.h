@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app_state.h"
+#include "protocol/dispatcher.h"
 
 #include <memory>
 
 class Tcommentator0_form;
 class Tip_listening_address_form;
+class QWidget;
 
 // Every window of the program, created hidden in the order start-up needs
 // (the main window first: its creation sets the colours the screens read),
@@ -17,6 +19,8 @@ public:
 
   Tcommentator0_form &main_window() { return *main_; }
   Tip_listening_address_form &ip_dialog() { return *ip_dialog_; }
+  // The window of a packet kind.
+  QWidget *screen(PacketKind kind) const;
 
   // Ends the run: the main window is hidden (it closes its listener and
   // writes commentator.dat).

@@ -1,0 +1,125 @@
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "screens/commentator_scratch.h"
+#include "screens/omnium_commentator_form.h"
+#include "support/recording_dialogs.h"
+#include "support/test_env.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+
+// The whole program's windows, listening on two ephemeral loopback ports.
+struct Program {
+  ScopedTempCwd cwd;
+  RecordingDialogs dialogs;
+  AppState state;
+  std::unique_ptr<CommentatorWindows> windows;
+
+  Program() {
+    state.seams = test_seams(dialogs);
+    state.ports = {0, 0};
+    windows = std::make_unique<CommentatorWindows>(state);
+    main().show();
+  }
+  Tcommentator0_form &main() { return windows->main_window(); }
+  quint16 port(int i) { return main().receiver().local_port(i); }
+  int logged() { return int(main().log().lines().size()); }
+  // Sends one datagram and waits for its log line.
+  bool deliver(int listener, const QByteArray &d) {
+    const int before = logged();
+    const QString last = main().log().lines().value(before - 1);
+    return send_loopback(port(listener), d) &&
+           wait_until([&] {
+             return logged() > before || (logged() == 30 && main().log().lines().last() != last);
+           });
+  }
+};
+
+} // namespace
+
+class ScreensThroughListenersTest : public QObject {
+  Q_OBJECT
+private slots:
+  void each_kind_shows_its_window_data();
+  void each_kind_shows_its_window();
+  void sprint_and_time_trial_leave_time_trial_in_front();
+  void malformed_omnium_keeps_listener_alive();
+  void huge_omnium_shape_is_fast();
+  void title_then_line_back_to_back_both_survive();
+};
+
+void ScreensThroughListenersTest::each_kind_shows_its_window_data() {
+  QTest::addColumn<QByteArray>("datagram");
+  QTest::addColumn<int>("kind");
+  QTest::newRow("scratch") << QByteArray("{scratch}+{title}Heat 1{eop}") << int(PacketKind::scratch);
+  QTest::newRow("reradu") << QByteArray("{reradu}+{data},A,B,,,,,,,") << int(PacketKind::reradu);
+  QTest::newRow("omnium") << QByteArray("{omnium}+{line}0{0}Rank{eop}") << int(PacketKind::omnium);
+  QTest::newRow("sprint") << QByteArray("{sprintf}+{title}Sprint{eop}") << int(PacketKind::sprint);
+  QTest::newRow("points race") << QByteArray("{ptsrace}+{standings}0{rnk}1{eop}")
+                               << int(PacketKind::points_race);
+  QTest::newRow("time trial") << QByteArray("{tt}+{standings}0{rnk}1{eop}")
+                              << int(PacketKind::time_trial);
+}
+
+void ScreensThroughListenersTest::each_kind_shows_its_window() {
+  QFETCH(QByteArray, datagram);
+  QFETCH(int, kind);
+  Program p;
+  QWidget *w = p.windows->screen(PacketKind(kind));
+  QVERIFY(!w->isVisible());
+  QVERIFY(p.deliver(kind % 2, datagram));
+  QVERIFY(w->isVisible());
+  QCOMPARE(QApplication::activeWindow(), w);
+}
+
+void ScreensThroughListenersTest::sprint_and_time_trial_leave_time_trial_in_front() {
+  Program p;
+  QVERIFY(p.deliver(0, "{sprintf}+{title}S{tt}+{eop}"));
+  QVERIFY(p.windows->screen(PacketKind::sprint)->isVisible());
+  QCOMPARE(QApplication::activeWindow(), p.windows->screen(PacketKind::time_trial));
+}
+
+void ScreensThroughListenersTest::malformed_omnium_keeps_listener_alive() {
+  Program p;
+  QVERIFY(p.deliver(0, "{omnium}+{lines}10"));
+  auto *omnium = static_cast<Tomnium_commentator_form *>(p.windows->screen(PacketKind::omnium));
+  QVERIFY(omnium->isVisible());
+  QCOMPARE(omnium->results().row_count(), 10);
+  QCOMPARE(p.main().log().lines().last(), QStringLiteral("127.0.0.1>{omnium}+{lines}10"));
+  QVERIFY(p.main().receiver().is_open(0));
+  QVERIFY(p.deliver(0, "{scratch}+{title}Still here{eop}"));
+  QCOMPARE(p.main().log().lines().last(), QStringLiteral("127.0.0.1>{scratch}+{title}Still here{eop}"));
+}
+
+void ScreensThroughListenersTest::huge_omnium_shape_is_fast() {
+  Program p;
+  QElapsedTimer t;
+  t.start();
+  QVERIFY(p.deliver(1, "{omnium}+{lines}2000000000{cols}2000000000{line}0"));
+  const qint64 ms = t.elapsed();
+  auto *omnium = static_cast<Tomnium_commentator_form *>(p.windows->screen(PacketKind::omnium));
+  QCOMPARE(omnium->results().row_count(), 999);
+  QCOMPARE(omnium->results().col_count(), 999);
+  qInfo("handled in %lld ms", ms);
+  QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+}
+
+void ScreensThroughListenersTest::title_then_line_back_to_back_both_survive() {
+  Program p;
+  QUdpSocket s;
+  const QByteArray title = "{scratch}+{title}Keirin Heat 2{time}10.512{spd}68.49{eop}";
+  const QByteArray line = "{scratch}+{list}0{rank}1{bib}12{name}A. RIDER{nat}GBR{eop}";
+  s.writeDatagram(title, QHostAddress::LocalHost, p.port(0));
+  s.writeDatagram(line, QHostAddress::LocalHost, p.port(1));
+  QVERIFY(wait_until([&] { return p.logged() >= 2; }));
+  auto *scratch = static_cast<Tcommentator_scratch *>(p.windows->screen(PacketKind::scratch));
+  QCOMPARE(scratch->event_table().cell(1, 0), QByteArray("Keirin Heat 2"));
+  QCOMPARE(scratch->competitor_table().cell(2, 1), QByteArray("A. RIDER"));
+}
+
+QTEST_MAIN(ScreensThroughListenersTest)
+#include "screens_through_listeners_test.moc"
