@@ -228,7 +228,9 @@ void CliTest::play_timing() {
   qInfo("speed %g: 4 datagrams over %.1f ms (recorded 450 ms, expected %.1f); gaps %.1f %.1f %.1f", speed,
         receiver.span_ms(), expected, receiver.arrived_ms[1] - receiver.arrived_ms[0],
         receiver.arrived_ms[2] - receiver.arrived_ms[1], receiver.arrived_ms[3] - receiver.arrived_ms[2]);
-  QVERIFY(receiver.span_ms() >= expected * 0.9);
+  // Arrival times carry the receiver's own delays (tens of ms on a loaded
+  // machine), which can shorten a span as well as lengthen it.
+  QVERIFY(receiver.span_ms() >= expected * 0.9 - 20);
   if (speed == 1)
     QVERIFY(receiver.span_ms() < expected + 2000);
   else
