@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace {
 
 QFont sans(int pixels, bool bold, bool italic = false) {
@@ -27,6 +29,8 @@ QLabel *make_label(QWidget *parent, const QString &text, QRect geometry, const Q
                    const char *colour) {
   auto *l = new QLabel(text, parent);
   l->setGeometry(geometry);
+  // The design boxes were made for a narrower face: never cut the text.
+  l->setMinimumWidth(geometry.width());
   l->setFont(font);
   l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colour));
   return l;
@@ -34,6 +38,10 @@ QLabel *make_label(QWidget *parent, const QString &text, QRect geometry, const Q
 
 // What the operator typed, as 8-bit text cut to a short text.
 QByteArray short_text_of(const QString &typed) { return to_8bit(typed).left(255); }
+
+void fit_label(QLabel *l) {
+  l->resize(std::max(l->minimumWidth(), l->sizeHint().width()), l->height());
+}
 
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
 
@@ -62,6 +70,8 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
                       sans(32, true, true), "#FFFF00");
   Label3 = make_label(client, kStandBy, {204, 288, 400, 24}, sans(19, true), "#C0C0C0");
   Label2 = make_label(client, kStandBy, {204, 324, 411, 24}, sans(19, true, true), "#FFFF00");
+  fit_label(Label1);
+  fit_label(Label2);
 
   ListBox1 = new QListView(client);
   ListBox1->setGeometry(8, 360, 785, 241);
@@ -140,6 +150,7 @@ void Tcommentator0_form::save_address() {
 
 void Tcommentator0_form::show_listening_address() {
   Label3->setText(from_8bit(listening_address_status(state_.listening_address)));
+  fit_label(Label3);
 }
 
 void Tcommentator0_form::Exit1Click() { emit terminate_requested(); }

@@ -99,6 +99,20 @@ QWidget *CommentatorWindows::screen(PacketKind kind) const {
   return nullptr;
 }
 
+QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
+  const Others &o = *others_;
+  return {
+      {QStringLiteral("main-window"), main_.get()},
+      {QStringLiteral("ip-settings"), ip_dialog_.get()},
+      {QStringLiteral("scratch"), o.scratch.get()},
+      {QStringLiteral("omnium"), o.omnium.get()},
+      {QStringLiteral("points-race"), o.points_race.get()},
+      {QStringLiteral("sprint"), o.sprint.get()},
+      {QStringLiteral("time-trial"), o.time_trial.get()},
+      {QStringLiteral("reradu-frame"), o.reradu.get()},
+  };
+}
+
 void CommentatorWindows::shut_down() {
   if (main_ && main_->isVisible())
     main_->hide();

@@ -3,6 +3,9 @@
 #include "app_state.h"
 #include "protocol/dispatcher.h"
 
+#include <QList>
+#include <QString>
+
 #include <memory>
 
 class Tcommentator0_form;
@@ -19,6 +22,13 @@ public:
 
   Tcommentator0_form &main_window() { return *main_; }
   Tip_listening_address_form &ip_dialog() { return *ip_dialog_; }
+  // Every window with a short name (for pictures of them).
+  struct Named {
+    QString name;
+    QWidget *window;
+  };
+  QList<Named> all_windows() const;
+
   // The window of a packet kind.
   QWidget *screen(PacketKind kind) const;
 

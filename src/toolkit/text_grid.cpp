@@ -219,6 +219,8 @@ TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A display, not an editor: no cell is picked out as current on showing.
+  setFocusPolicy(Qt::NoFocus);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setWordWrap(false);
   setTextElideMode(Qt::ElideNone);
@@ -246,17 +248,14 @@ void TextGrid::set_column_sizing(bool on) {
 
 namespace {
 
-// Gives the header the model's section sizes where they differ from what it
-// was last given (sections the header did not have yet always get theirs).
-template <typename SizeOf>
-void sync_sections(QHeaderView *header, int count, SizeOf size_of, std::vector<int> &synced) {
-  synced.resize(size_t(count), -1);
+// Gives the header the model's section sizes where they differ from its own;
+// comparing with the header itself, not a remembered copy, heals whatever
+// else resized its sections.
+template <typename SizeOf> void sync_sections(QHeaderView *header, int count, SizeOf size_of) {
   for (int i = 0; i < count; ++i) {
     const int want = size_of(i);
-    if (synced[size_t(i)] == want)
-      continue;
-    header->resizeSection(i, want);
-    synced[size_t(i)] = want;
+    if (header->sectionSize(i) != want)
+      header->resizeSection(i, want);
   }
 }
 
@@ -269,14 +268,12 @@ void TextGrid::sync_geometry() {
   // set only when it changes, and then every section is given its size again.
   if (h->defaultSectionSize() != model_.default_col_width()) {
     h->setDefaultSectionSize(model_.default_col_width());
-    synced_widths_.clear();
   }
   if (v->defaultSectionSize() != model_.default_row_height()) {
     v->setDefaultSectionSize(model_.default_row_height());
-    synced_heights_.clear();
   }
-  sync_sections(h, model_.col_count(), [this](int c) { return model_.col_width(c); }, synced_widths_);
-  sync_sections(v, model_.row_count(), [this](int r) { return model_.row_height(r); }, synced_heights_);
+  sync_sections(h, model_.col_count(), [this](int c) { return model_.col_width(c); });
+  sync_sections(v, model_.row_count(), [this](int r) { return model_.row_height(r); });
 }
 
 void TextGrid::sync_colours() {

@@ -118,8 +118,4 @@ private:
   void sync_colours();
 
   TextGridModel model_;
-  // The sizes last given to the headers: a change of one width then costs
-  // one header resize, not one per column (999 hidden columns stay fast).
-  std::vector<int> synced_widths_;
-  std::vector<int> synced_heights_;
 };

@@ -20,6 +20,7 @@ private slots:
   void fixed_cells_use_fixed_colour();
   void eight_bit_text_is_shown_as_windows_1252();
   void view_follows_model_geometry();
+  void widths_survive_colours_font_and_showing();
   void model_is_consistent();
 };
 
@@ -166,6 +167,28 @@ void TextGridTest::view_follows_model_geometry() {
   QCOMPARE(g.verticalHeader()->sectionSize(0), 24);
   g.grid().set_col_count(8);
   QCOMPARE(g.horizontalHeader()->sectionSize(7), 60);
+}
+
+void TextGridTest::widths_survive_colours_font_and_showing() {
+  // The way a screen sets up its table: counts, widths, then colours and a
+  // font, then the window is shown.
+  TextGrid g;
+  g.grid().set_col_count(6);
+  g.grid().set_row_count(51);
+  const int widths[] = {60, 60, 360, 60, 60, 60};
+  for (int c = 0; c < 6; ++c)
+    g.grid().set_col_width(c, widths[c]);
+  g.grid().set_screen_colours({0x000000, 0xFFFFFF, 0x800080});
+  QFont f(QStringLiteral("Sans Serif"));
+  f.setPixelSize(16);
+  f.setBold(true);
+  g.grid().set_font(f);
+  g.resize(790, 493);
+  g.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&g));
+  for (int c = 0; c < 6; ++c)
+    QCOMPARE(g.columnWidth(c), widths[c]);
+  QCOMPARE(g.rowHeight(50), 24);
 }
 
 void TextGridTest::model_is_consistent() {

@@ -30,7 +30,7 @@ int main(int argc, char **argv) {
                  qPrintable(capture.error));
     return 1;
   }
-  const QDir out(args.at(2));
+  const QDir out(QDir(args.at(2)).absolutePath());
   if (!out.mkpath(QStringLiteral("."))) {
     std::fprintf(stderr, "cannot create %s\n", qPrintable(args.at(2)));
     return 1;
