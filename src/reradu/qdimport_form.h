@@ -1,0 +1,59 @@
+#pragma once
+
+#include "reradu/frame_store.h"
+#include "toolkit/seams.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+// "Import Text Into RERadu": works on an in-memory copy of all 100 frames,
+// which the editor fills before showing it, and writes them all back to
+// reradu.dat whenever it closes.
+class Tqdimport_form : public QDialog {
+  Q_OBJECT
+public:
+  explicit Tqdimport_form(const Seams &seams, QWidget *parent = nullptr);
+  ~Tqdimport_form() override;
+
+  QdImportFrames &frames() { return *frames_; }
+  const QdImportFrames &frames() const { return *frames_; }
+
+  // Imports the text file into the frames from the start frame on.
+  void import_text(const QString &path);
+  void Import1Click();
+  void BlankAllFrames1Click();
+
+  // Every way of closing ends here: the frames are saved, closing goes on.
+  void done(int result) override;
+
+  QString remembered_directory() const { return remembered_dir_; }
+
+  QMenuBar *MainMenu1;
+  QAction *Import1;
+  QAction *BlankAllFrames1;
+  QPlainTextEdit *Memo1;
+  QLabel *Label1;
+  QPushButton *BitBtn1;
+
+protected:
+  void showEvent(QShowEvent *event) override;
+
+private:
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery();
+
+  const Seams &seams_;
+  std::unique_ptr<QdImportFrames> frames_;
+  QString remembered_dir_;
+};
+
+// The help text of the import window, one memo line per entry.
+QStringList qdimport_help_text();
