@@ -1,5 +1,8 @@
 #pragma once
 
+#include "seiko/seikomon_form.h"
+#include "suite/commentator_udp_form.h"
+#include "suite/suite_settings.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/seams.h"
 
@@ -17,4 +20,8 @@ struct AppState {
   QByteArray listening_address = "255.255.255.255";
   ListenerPorts ports;
   Seams seams;
+  // The shared tools' state.
+  BroadcastState broadcast;
+  SeikoMonitorState seiko;
+  suite_settings suite;
 };

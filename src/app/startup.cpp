@@ -9,12 +9,18 @@
 #include "screens/reradu_commentator_form.h"
 #include "screens/sprintr_commentator_form.h"
 #include "screens/tt_commentator_form.h"
+#include "seiko/seikomon_form.h"
+#include "seiko/seikoreradu_form.h"
+#include "suite/commentator_udp_form.h"
 #include "toolkit/dialogs.h"
 
 #include <QApplication>
 #include <QScreen>
 
 struct CommentatorWindows::Others {
+  std::unique_ptr<TCommentator_udp_form> broadcast;
+  std::unique_ptr<Tseikomon_form> seiko_monitor;
+  std::unique_ptr<Tseikoreradu_form> seiko_typewriter;
   std::unique_ptr<Tsprintr_commentator_form> sprint;
   std::unique_ptr<Ttt_commentator_form> time_trial;
   std::unique_ptr<Tptsrace_commentator_form> points_race;
@@ -38,9 +44,13 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   others_ = std::make_unique<Others>();
   Others &o = *others_;
   const ScreenColours &colours = state_.colours;
+  o.broadcast = std::make_unique<TCommentator_udp_form>(state_.broadcast);
   o.sprint = std::make_unique<Tsprintr_commentator_form>(colours);
   o.time_trial = std::make_unique<Ttt_commentator_form>(colours);
   o.points_race = std::make_unique<Tptsrace_commentator_form>(colours);
+  o.seiko_monitor = std::make_unique<Tseikomon_form>(state_.seiko, state_.seams);
+  o.seiko_typewriter = std::make_unique<Tseikoreradu_form>(*o.seiko_monitor);
+  o.seiko_monitor->set_typewriter(o.seiko_typewriter.get());
   ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
   o.scratch = std::make_unique<Tcommentator_scratch>(colours);
   o.omnium = std::make_unique<Tomnium_commentator_form>(colours);
@@ -110,6 +120,9 @@ QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
       {QStringLiteral("sprint"), o.sprint.get()},
       {QStringLiteral("time-trial"), o.time_trial.get()},
       {QStringLiteral("reradu-frame"), o.reradu.get()},
+      {QStringLiteral("broadcast-queue"), o.broadcast.get()},
+      {QStringLiteral("seiko-monitor"), o.seiko_monitor.get()},
+      {QStringLiteral("seiko-typewriter"), o.seiko_typewriter.get()},
   };
 }
 
