@@ -126,9 +126,16 @@ void Tcommentator0_form::closeEvent(QCloseEvent *event) {
 
 void Tcommentator0_form::FormShow() {
   state_.listening_address = load_listening_address();
-  receiver_.open(0, state_.ports.first);
-  receiver_.open(1, state_.ports.second);
+  const quint16 ports[PacketReceiver::kListeners] = {state_.ports.first, state_.ports.second};
+  bool shared[PacketReceiver::kListeners] = {};
+  for (int i = 0; i < PacketReceiver::kListeners; ++i)
+    shared[i] = receiver_.open(i, ports[i]) == PacketReceiver::OpenResult::shared;
   log_.clear();
+  for (int i = 0; i < PacketReceiver::kListeners; ++i)
+    if (shared[i])
+      add_log_line(QStringLiteral("Port %1 is also open in another program: datagrams sent to "
+                                  "this computer alone may go to it instead of this screen")
+                       .arg(ports[i]));
   log_.set_colours(colour_from_bgr(state_.colours.background), colour_from_bgr(state_.colours.text));
   QPalette p = ListBox1->palette();
   p.setColor(QPalette::Base, colour_from_bgr(state_.colours.background));

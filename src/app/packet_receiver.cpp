@@ -13,15 +13,32 @@ PacketReceiver::PacketReceiver(QObject *parent) : QObject(parent) {
 
 PacketReceiver::~PacketReceiver() = default;
 
-void PacketReceiver::open(int i, quint16 port) {
+namespace {
+
+// With address reuse a second socket on the port binds without complaint and
+// then takes all unicast datagrams from the first (or loses them to it): a
+// bind without reuse tells whether anyone holds the port already.
+bool port_taken(quint16 port) {
+  if (port == 0)
+    return false;
+  QUdpSocket probe;
+  return !probe.bind(QHostAddress::AnyIPv4, port, QAbstractSocket::DontShareAddress) &&
+         probe.error() == QAbstractSocket::AddressInUseError;
+}
+
+} // namespace
+
+PacketReceiver::OpenResult PacketReceiver::open(int i, quint16 port) {
   QUdpSocket *s = sockets_.at(i);
   if (s->state() == QAbstractSocket::BoundState)
-    return;
+    return OpenResult::already_open;
+  const bool taken = port_taken(port);
   if (!s->bind(QHostAddress::AnyIPv4, port,
                QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint))
-    return;
+    return OpenResult::failed;
   // A burst of thousands of datagrams must fit while the screen is busy.
   s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBuffer));
+  return taken ? OpenResult::shared : OpenResult::opened;
 }
 
 void PacketReceiver::close(int i) { sockets_.at(i)->close(); }

@@ -30,9 +30,15 @@ public:
 
   void set_handler(Handler handler) { handler_ = std::move(handler); }
 
+  enum class OpenResult {
+    opened,
+    shared,       // opened, but another socket already holds the port
+    already_open,
+    failed,       // dropped: the listener stays closed
+  };
   // Binds listener i to all IPv4 interfaces at port with address reuse,
-  // unless it is open already. A failure is dropped: it stays closed.
-  void open(int i, quint16 port);
+  // unless it is open already.
+  OpenResult open(int i, quint16 port);
   void close(int i);
   bool is_open(int i) const;
   // The bound port (useful when opened on port 0).

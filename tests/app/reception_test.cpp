@@ -62,6 +62,7 @@ private slots:
   void arrival_order_title_then_line();
   void burst_in_order_across_listeners();
   void address_change_applies_to_next_datagram();
+  void port_held_by_another_program_is_logged();
 };
 
 void ReceptionTest::listeners_bound() {
@@ -215,6 +216,31 @@ void ReceptionTest::address_change_applies_to_next_datagram() {
   QVERIFY(send_loopback(f.port(0), "b"));
   QVERIFY(f.wait_log(2));
   QCOMPARE(f.log(), (QStringList{"127.0.0.1>a", "IGNORED packet from 127.0.0.1"}));
+}
+
+void ReceptionTest::port_held_by_another_program_is_logged() {
+  QUdpSocket other;
+  QVERIFY2(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::ShareAddress),
+           qPrintable(other.errorString()));
+  ScopedTempCwd cwd;
+  RecordingDialogs dialogs;
+  AppState state;
+  state.seams = test_seams(dialogs);
+  state.ports = {other.localPort(), 0};
+  Tcommentator0_form main(state);
+  main.show();
+  QVERIFY(main.receiver().is_open(0));
+  QCOMPARE(main.log().lines().size(), 1);
+  QVERIFY(main.log().lines().first().startsWith(
+      QStringLiteral("Port %1 is also open in another program").arg(other.localPort())));
+  other.close();
+  main.hide();
+  // Alone on its ports, nothing is said.
+  Tcommentator0_form alone(state);
+  state.ports = {0, 0};
+  alone.show();
+  QVERIFY(alone.log().lines().isEmpty());
+  alone.hide();
 }
 
 QTEST_MAIN(ReceptionTest)
