@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reradu/reradu_state.h"
+#include "rtd/rtd_form.h"
 #include "seiko/seikomon_form.h"
 #include "suite/commentator_udp_form.h"
 #include "suite/suite_settings.h"
@@ -22,6 +24,8 @@ struct AppState {
   Seams seams;
   // The shared tools' state.
   BroadcastState broadcast;
+  ReraduState reradu;
+  RtdDriverState rtd;
   SeikoMonitorState seiko;
   suite_settings suite;
 };

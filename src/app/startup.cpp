@@ -9,6 +9,10 @@
 #include "screens/reradu_commentator_form.h"
 #include "screens/sprintr_commentator_form.h"
 #include "screens/tt_commentator_form.h"
+#include "reradu/qdimport_form.h"
+#include "reradu/reradu_form.h"
+#include "reradu/reradu_setup_form.h"
+#include "rtd/rtd_form.h"
 #include "seiko/seikomon_form.h"
 #include "seiko/seikoreradu_form.h"
 #include "suite/commentator_udp_form.h"
@@ -21,6 +25,11 @@ struct CommentatorWindows::Others {
   std::unique_ptr<TCommentator_udp_form> broadcast;
   std::unique_ptr<Tseikomon_form> seiko_monitor;
   std::unique_ptr<Tseikoreradu_form> seiko_typewriter;
+  std::unique_ptr<Treradu_form> reradu_editor;
+  std::unique_ptr<Treradu_setup_form> reradu_setup;
+  std::unique_ptr<Trtd_form> rtd;
+  std::unique_ptr<Treradu_globals_form> reradu_globals;
+  std::unique_ptr<Tqdimport_form> reradu_import;
   std::unique_ptr<Tsprintr_commentator_form> sprint;
   std::unique_ptr<Ttt_commentator_form> time_trial;
   std::unique_ptr<Tptsrace_commentator_form> points_race;
@@ -51,12 +60,20 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   o.seiko_monitor = std::make_unique<Tseikomon_form>(state_.seiko, state_.seams);
   o.seiko_typewriter = std::make_unique<Tseikoreradu_form>(*o.seiko_monitor);
   o.seiko_monitor->set_typewriter(o.seiko_typewriter.get());
+  // The editor's creation makes reradu.dat when it is missing.
+  o.reradu_editor = std::make_unique<Treradu_form>(state_.reradu, state_.seams);
+  o.reradu_setup = std::make_unique<Treradu_setup_form>(state_.reradu.names);
+  o.rtd = std::make_unique<Trtd_form>(state_.rtd, state_.reradu.settings, state_.seams);
   ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
   o.scratch = std::make_unique<Tcommentator_scratch>(colours);
+  o.reradu_globals = std::make_unique<Treradu_globals_form>();
+  o.reradu_import = std::make_unique<Tqdimport_form>(state_.seams, main_.get());
   o.omnium = std::make_unique<Tomnium_commentator_form>(colours);
   o.reradu = std::make_unique<Treradu_commentator_form>(colours);
 
   main_->set_ip_dialog(ip_dialog_.get());
+  o.reradu_editor->set_rtd_driver(o.rtd.get());
+  o.reradu_editor->set_import_form(o.reradu_import.get());
   main_->set_screen(PacketKind::scratch, screen_entry(*o.scratch));
   main_->set_screen(PacketKind::reradu, screen_entry(*o.reradu));
   main_->set_screen(PacketKind::omnium, screen_entry(*o.omnium));
@@ -123,6 +140,10 @@ QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
       {QStringLiteral("broadcast-queue"), o.broadcast.get()},
       {QStringLiteral("seiko-monitor"), o.seiko_monitor.get()},
       {QStringLiteral("seiko-typewriter"), o.seiko_typewriter.get()},
+      {QStringLiteral("reradu-typewriter"), o.reradu_editor.get()},
+      {QStringLiteral("reradu-setup"), o.reradu_setup.get()},
+      {QStringLiteral("rtd-driver"), o.rtd.get()},
+      {QStringLiteral("reradu-import"), o.reradu_import.get()},
   };
 }
 

@@ -90,14 +90,14 @@ void TextGridModel::set_col_width(int col, int w) {
   if (col < 0 || col >= cols_)
     return;
   col_widths_[col] = std::max(0, w);
-  emit geometry_changed();
+  emit col_width_changed(col);
 }
 
 void TextGridModel::set_row_height(int row, int h) {
   if (row < 0 || row >= rows_)
     return;
   row_heights_[row] = std::max(0, h);
-  emit geometry_changed();
+  emit row_height_changed(row);
 }
 
 QByteArray TextGridModel::cell(int col, int row) const {
@@ -226,6 +226,10 @@ TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
   setTextElideMode(Qt::ElideNone);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   connect(&model_, &TextGridModel::geometry_changed, this, &TextGrid::sync_geometry);
+  connect(&model_, &TextGridModel::col_width_changed, this,
+          [this](int c) { horizontalHeader()->resizeSection(c, model_.col_width(c)); });
+  connect(&model_, &TextGridModel::row_height_changed, this,
+          [this](int r) { verticalHeader()->resizeSection(r, model_.row_height(r)); });
   connect(&model_, &QAbstractItemModel::rowsInserted, this, &TextGrid::sync_geometry);
   connect(&model_, &QAbstractItemModel::columnsInserted, this, &TextGrid::sync_geometry);
   connect(&model_, &QAbstractItemModel::dataChanged, this,

@@ -76,6 +76,10 @@ public:
 signals:
   // Widths, heights or fixed counts changed: views lay themselves out again.
   void geometry_changed();
+  // One column's width or one row's height changed (a heading line hiding
+  // 999 columns must not lay out the whole table 999 times).
+  void col_width_changed(int col);
+  void row_height_changed(int row);
 
 private:
   static quint32 key(int col, int row) { return quint32(col) << 16 | quint32(row); }
