@@ -90,6 +90,13 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   o.points_race->set_screen_geometry_source(main_screen);
   o.time_trial->set_screen_geometry_source(main_screen);
 
+  // A screen reader names a window by its caption, including captions that
+  // change while the program runs.
+  for (const Named &n : all_windows()) {
+    n.window->setAccessibleName(n.window->windowTitle());
+    QObject::connect(n.window, &QWidget::windowTitleChanged, n.window, &QWidget::setAccessibleName);
+  }
+
   // Closing one of these screens ends the program.
   auto ends_program = [this](auto *screen) {
     QObject::connect(screen, &std::remove_pointer_t<decltype(screen)>::terminate_requested,

@@ -50,6 +50,7 @@ private slots:
   void malformed_omnium_keeps_listener_alive();
   void huge_omnium_shape_is_fast();
   void title_then_line_back_to_back_both_survive();
+  void every_window_is_named_by_its_caption();
 };
 
 void ScreensThroughListenersTest::each_kind_shows_its_window_data() {
@@ -119,6 +120,18 @@ void ScreensThroughListenersTest::title_then_line_back_to_back_both_survive() {
   auto *scratch = static_cast<Tcommentator_scratch *>(p.windows->screen(PacketKind::scratch));
   QCOMPARE(scratch->event_table().cell(1, 0), QByteArray("Keirin Heat 2"));
   QCOMPARE(scratch->competitor_table().cell(2, 1), QByteArray("A. RIDER"));
+}
+
+void ScreensThroughListenersTest::every_window_is_named_by_its_caption() {
+  Program p;
+  for (const CommentatorWindows::Named &n : p.windows->all_windows()) {
+    // Some windows set their caption only when they are shown.
+    n.window->show();
+    QVERIFY2(!n.window->windowTitle().isEmpty(), qPrintable(n.name));
+    QCOMPARE(n.window->accessibleName(), n.window->windowTitle());
+    if (n.window != &p.main())
+      n.window->hide();
+  }
 }
 
 QTEST_MAIN(ScreensThroughListenersTest)
