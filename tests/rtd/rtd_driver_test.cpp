@@ -1,12 +1,12 @@
 #include "rtd/rtd_form.h"
 #include "support/recording_dialogs.h"
+#include "support/pty_pair.h"
 #include "support/test_env.h"
 
 #include <QCoreApplication>
 #include <QtTest>
 
 #include <fcntl.h>
-#include <pty.h>
 #include <unistd.h>
 
 namespace {
@@ -14,49 +14,6 @@ namespace {
 QByteArray empty_frame_message(char sequence) {
   return QByteArray("\r") + sequence + "0100  " + QByteArray(200, ' ') + "\r";
 }
-
-// A pseudo-terminal pair standing in for a COM port: the driver opens the
-// slave by its path, the test reads what arrives on the master.
-class PtyPair {
-public:
-  PtyPair() {
-    char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-      return;
-    slave_name_ = QString::fromLocal8Bit(name);
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-  }
-  ~PtyPair() {
-    if (master_ >= 0)
-      ::close(master_);
-    if (slave_ >= 0)
-      ::close(slave_);
-  }
-  bool ok() const { return master_ >= 0; }
-  QString slave_name() const { return slave_name_; }
-  // Collects what the master has, waiting until n bytes came or time is up.
-  QByteArray read_bytes(int n, int timeout_ms = 3000) {
-    wait_until(
-        [&] {
-          char buf[4096];
-          for (;;) {
-            const ssize_t got = ::read(master_, buf, sizeof buf);
-            if (got <= 0)
-              break;
-            received_.append(buf, got);
-          }
-          return received_.size() >= n;
-        },
-        timeout_ms);
-    return received_;
-  }
-
-private:
-  int master_ = -1;
-  int slave_ = -1;
-  QString slave_name_;
-  QByteArray received_;
-};
 
 // One driver aimed at two loopback receivers.
 struct Rig {

@@ -1,6 +1,7 @@
 #include "seiko/seikomon_form.h"
 #include "seiko/seikoreradu_form.h"
 #include "support/recording_dialogs.h"
+#include "support/pty_pair.h"
 #include "support/test_env.h"
 #include "toolkit/led_label.h"
 
@@ -12,7 +13,6 @@
 #include <QTimer>
 
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -33,51 +33,6 @@ QByteArray all_panels(const QByteArray &ten) {
     out += panel_msg(p, ten);
   return out;
 }
-
-// A pseudo-terminal pair standing in for a serial port: the monitor opens the
-// slave by name, the test reads what reaches the master.
-class PtyPair {
-public:
-  PtyPair() {
-    char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-      return;
-    termios t{};
-    tcgetattr(slave_, &t);
-    cfmakeraw(&t);
-    tcsetattr(slave_, TCSANOW, &t);
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    name_ = QString::fromLocal8Bit(name);
-  }
-  ~PtyPair() {
-    if (master_ >= 0)
-      ::close(master_);
-    if (slave_ >= 0)
-      ::close(slave_);
-  }
-  bool ok() const { return !name_.isEmpty(); }
-  QString name() const { return name_; }
-  // Waits until n bytes arrived; returns all of them so far.
-  QByteArray read(qsizetype n) {
-    wait_until([&] {
-      char buf[512];
-      for (;;) {
-        const ssize_t got = ::read(master_, buf, sizeof buf);
-        if (got <= 0)
-          break;
-        received_.append(buf, got);
-      }
-      return received_.size() >= n;
-    });
-    return received_;
-  }
-
-private:
-  int master_ = -1;
-  int slave_ = -1;
-  QString name_;
-  QByteArray received_;
-};
 
 // The monitor connected to a local display stand-in; its own timer stopped
 // so only the ticks a test makes are sent.
@@ -391,12 +346,12 @@ void MonitorTest::serial_line_over_a_pty() {
   QVERIFY(pty.ok());
   Rig rig;
   QVERIFY(rig.peer);
-  rig.device = pty.name();
+  rig.device = pty.slave_name();
   rig.monitor->show();
   rig.monitor->set_panel(selector, 2, "HI");
   rig.monitor->end_update(selector);
   const QByteArray expected = panel_msg(2, "HI        ") + kEnd;
-  QCOMPARE(pty.read(expected.size()), expected);
+  QCOMPARE(pty.read_bytes(expected.size()), expected);
   QCOMPARE(rig.sent(), expected); // the display connection gets the same
   QCOMPARE(rig.ports_asked.value(0), selector);
   QCOMPARE(rig.state.serial_selector, selector);
@@ -405,7 +360,7 @@ void MonitorTest::serial_line_over_a_pty() {
   rig.monitor->tod_btnClick();
   rig.monitor->rTimer();
   const QByteArray tick = all_panels("09:05:03  ") + kEnd;
-  QCOMPARE(pty.read(expected.size() + tick.size()), expected + tick);
+  QCOMPARE(pty.read_bytes(expected.size() + tick.size()), expected + tick);
   QCOMPARE(rig.sent(), tick);
   QCOMPARE(rig.ports_asked.size(), 1); // opened once, kept open
   QVERIFY(rig.dialogs.boxes.isEmpty());
@@ -428,9 +383,9 @@ void MonitorTest::serial_open_failure_is_reported_once() {
   // Once the line works, a later failure is reported again.
   PtyPair pty;
   QVERIFY(pty.ok());
-  rig.device = pty.name();
+  rig.device = pty.slave_name();
   rig.monitor->end_update(2);
-  QCOMPARE(pty.read(8), kEnd);
+  QCOMPARE(pty.read_bytes(8), kEnd);
   rig.device = "/dev/null-no-such-tty";
   rig.monitor->end_update(3);
   QCOMPARE(rig.dialogs.boxes.size(), 2);
