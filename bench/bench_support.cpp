@@ -1,0 +1,325 @@
+#include "bench_support.h"
+
+#include "app/main_window.h"
+#include "protocol/dispatcher.h"
+#include "tap/capture.h"
+#include "toolkit/seams.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace bench {
+
+namespace {
+int g_failures = 0;
+}
+
+void use_offscreen_platform() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+bool figure(const QString &name, double value, const QString &unit, const QString &target,
+            bool pass) {
+  const QString v = std::fabs(value) >= 1000 || value == std::floor(value)
+                        ? QString::number(value, 'f', 0)
+                        : QString::number(value, 'f', 3);
+  std::printf("%-36s %14s %-12s target %-16s %s\n", qPrintable(name), qPrintable(v),
+              qPrintable(unit), qPrintable(target), pass ? "PASS" : "FAIL");
+  std::fflush(stdout);
+  if (!pass)
+    ++g_failures;
+  return pass;
+}
+
+void skipped(const QString &name, const QString &reason) {
+  std::printf("%-36s %14s %-12s %s\n", qPrintable(name), "-", "", qPrintable("SKIP: " + reason));
+  std::fflush(stdout);
+}
+
+void note(const QString &text) {
+  std::printf("# %s\n", qPrintable(text));
+  std::fflush(stdout);
+}
+
+int failures() { return g_failures; }
+
+QList<QByteArray> demo_mix() {
+  QFile f(QStringLiteral(DEMO_RACE));
+  if (!f.open(QIODevice::ReadOnly))
+    qFatal("cannot read %s", DEMO_RACE);
+  const tap::CaptureParse capture = tap::parse_capture(f.readAll());
+  if (!capture.ok())
+    qFatal("%s line %d: %s", DEMO_RACE, capture.error_line, qPrintable(capture.error));
+  QList<QByteArray> mix;
+  for (const tap::CaptureRecord &r : capture.records)
+    mix.append(r.payload);
+  return mix;
+}
+
+QList<QByteArray> padded_mix(qsizetype size) {
+  QList<QByteArray> out;
+  for (QByteArray p : demo_mix()) {
+    p.append("{bpad}");
+    if (p.size() < size)
+      p.append(QByteArray(size - p.size(), 'x'));
+    out.append(p.left(size));
+  }
+  return out;
+}
+
+std::optional<quint32> sequence_of(QByteArrayView datagram) {
+  const qsizetype at = datagram.lastIndexOf(QByteArrayView("{bq}"));
+  if (at < 0)
+    return std::nullopt;
+  quint32 n = 0;
+  for (char c : datagram.sliced(at + 4)) {
+    if (c < '0' || c > '9')
+      return std::nullopt;
+    n = n * 10 + quint32(c - '0');
+  }
+  return n;
+}
+
+Sender::Sender(SendPlan plan) : plan_(std::move(plan)), thread_([this] { run(); }) {}
+
+Sender::~Sender() { join(); }
+
+void Sender::join() {
+  if (thread_.joinable())
+    thread_.join();
+}
+
+void Sender::run() {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  if (fd < 0) {
+    done_ = true;
+    return;
+  }
+  int sndbuf = 4 << 20;
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sndbuf, sizeof sndbuf);
+  std::vector<sockaddr_in> to;
+  for (quint16 port : plan_.ports) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK); // loopback only, never a broadcast
+    to.push_back(a);
+  }
+  while (plan_.go && !plan_.go->load())
+    std::this_thread::yield();
+  const qint64 start = now_ns();
+  start_ns_ = start;
+  const qint64 limit = start + qint64(plan_.time_limit_s * 1e9);
+  char buf[1100];
+  for (qint64 i = 0; i < plan_.count && !to.empty(); ++i) {
+    if (plan_.rate > 0) {
+      const qint64 due = start + qint64(double(i) * 1e9 / plan_.rate);
+      while (now_ns() < due) {
+        if (due - now_ns() > 200000)
+          std::this_thread::sleep_for(std::chrono::microseconds(100));
+      }
+    }
+    if (plan_.received && plan_.window > 0) {
+      while (i - plan_.received->load(std::memory_order_relaxed) >= plan_.window &&
+             now_ns() < limit)
+        std::this_thread::yield();
+    }
+    if (now_ns() >= limit)
+      break;
+    const QByteArray &p = plan_.mix.at(i % plan_.mix.size());
+    size_t n = size_t(std::min<qsizetype>(p.size(), 1024));
+    std::memcpy(buf, p.constData(), n);
+    if (plan_.append_sequence)
+      n += size_t(std::snprintf(buf + n, sizeof buf - n, "{bq}%lld", static_cast<long long>(i)));
+    if (plan_.send_times && size_t(i) < plan_.send_times->size())
+      (*plan_.send_times)[size_t(i)] = now_ns();
+    const sockaddr_in &a = to[size_t(i) % to.size()];
+    if (::sendto(fd, buf, n, 0, reinterpret_cast<const sockaddr *>(&a), sizeof a) ==
+        ssize_t(n))
+      sent_.fetch_add(1, std::memory_order_relaxed);
+    else
+      failed_.fetch_add(1, std::memory_order_relaxed);
+  }
+  end_ns_ = now_ns();
+  ::close(fd);
+  done_ = true;
+}
+
+Program::Program() : old_cwd_(QDir::currentPath()) {
+  QDir::setCurrent(dir_.path());
+  state_.seams.dialogs = &dialogs_;
+  state_.seams.process_events = [] { QCoreApplication::processEvents(); };
+  state_.seams.serial_device = default_serial_device;
+  state_.ports = {0, 0};
+  windows_ = std::make_unique<CommentatorWindows>(state_);
+  Tcommentator0_form &main = windows_->main_window();
+  main.receiver().set_handler([this, &main](QByteArrayView datagram, QByteArrayView sender) {
+    main.handle_datagram(datagram, sender);
+    last_handled_ns = now_ns();
+    handled.fetch_add(1, std::memory_order_relaxed);
+    if (on_handled)
+      on_handled(datagram, last_handled_ns);
+  });
+  main.show();
+  for (QWidget *w : shown_windows())
+    w->show();
+  // Let the first paints happen before anything is measured.
+  QEventLoop loop;
+  QTimer::singleShot(200, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+Program::~Program() {
+  windows_.reset();
+  QDir::setCurrent(old_cwd_);
+}
+
+quint16 Program::port(int i) const { return windows_->main_window().receiver().local_port(i); }
+
+QList<QWidget *> Program::shown_windows() const {
+  QList<QWidget *> out{&windows_->main_window()};
+  for (PacketKind k : {PacketKind::scratch, PacketKind::reradu, PacketKind::omnium,
+                       PacketKind::sprint, PacketKind::points_race, PacketKind::time_trial})
+    out.append(windows_->screen(k));
+  return out;
+}
+
+bool run_until(const std::atomic<qint64> &counter, qint64 n, int timeout_ms, int idle_ms,
+               const Sender *sender) {
+  const qint64 deadline = now_ns() + qint64(timeout_ms) * 1000000;
+  qint64 last_count = counter.load();
+  qint64 last_change = now_ns();
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    const qint64 c = counter.load();
+    const qint64 t = now_ns();
+    if (c != last_count) {
+      last_count = c;
+      last_change = t;
+    }
+    const bool sending = sender && !sender->done();
+    if (c >= n || t >= deadline || (!sending && t - last_change > qint64(idle_ms) * 1000000))
+      loop.quit();
+  });
+  poll.start();
+  if (counter.load() < n)
+    loop.exec();
+  return counter.load() >= n;
+}
+
+PaintCounter::PaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
+
+PaintCounter::~PaintCounter() {
+  if (QCoreApplication::instance())
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+void PaintCounter::clear() {
+  passes_.clear();
+  paints_.clear();
+}
+
+bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
+  const QEvent::Type t = event->type();
+  if (t != QEvent::UpdateRequest && t != QEvent::Paint)
+    return false;
+  if (!watched->isWidgetType())
+    return false;
+  auto *w = static_cast<QWidget *>(watched);
+  if (t == QEvent::UpdateRequest) {
+    if (w->isWindow())
+      passes_[w].push_back(now_ns());
+    return false;
+  }
+  ++paints_[w->window()];
+  return false;
+}
+
+const std::vector<qint64> &PaintCounter::passes(QWidget *window) const {
+  auto it = passes_.find(window);
+  return it == passes_.end() ? none_ : it->second;
+}
+
+qint64 PaintCounter::paint_events(QWidget *window) const {
+  auto it = paints_.find(window);
+  return it == paints_.end() ? 0 : it->second;
+}
+
+int PaintCounter::max_passes_per_frame(QWidget *window, qint64 from_ns) const {
+  constexpr qint64 frame = 16666667;
+  std::map<qint64, int> per_frame;
+  int most = 0;
+  for (qint64 t : passes(window))
+    most = std::max(most, ++per_frame[(t - from_ns) / frame]);
+  return most;
+}
+
+double percentile(std::vector<double> values, double p) {
+  if (values.empty())
+    return 0;
+  std::sort(values.begin(), values.end());
+  const size_t i = std::min(values.size() - 1, size_t(std::ceil(p / 100 * values.size())) - 1);
+  return values[p <= 0 ? 0 : i];
+}
+
+namespace {
+QString proc_path(qint64 pid, const char *leaf) {
+  return pid ? QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(leaf))
+             : QStringLiteral("/proc/self/%1").arg(QLatin1String(leaf));
+}
+} // namespace
+
+qint64 resident_bytes(qint64 pid) {
+  QFile f(proc_path(pid, "status"));
+  if (!f.open(QIODevice::ReadOnly))
+    return 0;
+  for (const QByteArray &line : f.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:"))
+      return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+  }
+  return 0;
+}
+
+qint64 cpu_ns(qint64 pid) {
+  // Every thread's run time in nanoseconds (schedstat), summed.
+  QDir tasks(proc_path(pid, "task"));
+  qint64 sum = 0;
+  bool any = false;
+  for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile f(tasks.filePath(tid + QStringLiteral("/schedstat")));
+    if (!f.open(QIODevice::ReadOnly))
+      continue;
+    sum += f.readAll().split(' ').value(0).toLongLong();
+    any = true;
+  }
+  if (any)
+    return sum;
+  // Without schedstat: user + system clock ticks.
+  QFile f(proc_path(pid, "stat"));
+  if (!f.open(QIODevice::ReadOnly))
+    return 0;
+  const QByteArray s = f.readAll();
+  const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+  const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+  return ticks * 1000000000 / sysconf(_SC_CLK_TCK);
+}
+
+} // namespace bench

@@ -1,0 +1,172 @@
+#pragma once
+
+// What the benchmarks share: the datagram mix, a sender thread on loopback,
+// the whole program built offscreen, a paint counter, figures and /proc
+// readings.
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "toolkit/dialogs.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class QWidget;
+
+namespace bench {
+
+inline qint64 now_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Sets up offscreen rendering unless a platform was chosen.
+void use_offscreen_platform();
+
+// One result line: name, measured value with its unit, the target, PASS/FAIL.
+// Returns pass.
+bool figure(const QString &name, double value, const QString &unit, const QString &target,
+            bool pass);
+// A line for a figure that could not be measured, with its reason.
+void skipped(const QString &name, const QString &reason);
+// A note line (context, not a figure).
+void note(const QString &text);
+// Number of FAIL lines printed so far (the exit status of a bench).
+int failures();
+
+// The datagrams of the demo race, in order: every packet kind.
+QList<QByteArray> demo_mix();
+// The demo mix with every datagram padded to exactly `size` bytes by a tag
+// no screen reads.
+QList<QByteArray> padded_mix(qsizetype size);
+
+// The sequence number a sender appends to a datagram ("{bq}<n>" at its end,
+// an extra tag that no screen reads); nullopt when there is none.
+std::optional<quint32> sequence_of(QByteArrayView datagram);
+
+// What a sender thread sends: `count` datagrams cycling through `mix`, each
+// with its sequence number appended (unless `padded` says the mix already has
+// its final size), alternating between the given loopback ports.
+struct SendPlan {
+  QList<QByteArray> mix;
+  bool append_sequence = true;
+  qint64 count = 0;
+  std::vector<quint16> ports;
+  double rate = 0;                              // datagrams per second; 0 = unpaced
+  const std::atomic<qint64> *received = nullptr; // with window: closed loop
+  qint64 window = 0;                            // at most this many unreceived
+  std::vector<qint64> *send_times = nullptr;    // send time (ns) by sequence number
+  double time_limit_s = 60;
+  const std::atomic<bool> *go = nullptr;        // waits for it before sending
+};
+
+// Sends from its own thread with a plain socket to 127.0.0.1 only.
+class Sender {
+public:
+  explicit Sender(SendPlan plan);
+  ~Sender();
+  void join();
+  qint64 sent() const { return sent_.load(); }
+  qint64 failed() const { return failed_.load(); }
+  bool done() const { return done_.load(); }
+  qint64 start_ns() const { return start_ns_.load(); }
+  qint64 end_ns() const { return end_ns_.load(); }
+
+private:
+  void run();
+  SendPlan plan_;
+  std::atomic<qint64> sent_{0}, failed_{0}, start_ns_{0}, end_ns_{0};
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+// Message boxes that never block: they are only counted.
+class CountingDialogs final : public Dialogs {
+public:
+  void error(QWidget *, const QString &) override { ++boxes; }
+  void information(QWidget *, const QString &) override { ++boxes; }
+  bool confirm(QWidget *, const QString &) override { return ++boxes, true; }
+  void plain(QWidget *, const QString &) override { ++boxes; }
+  QString open_file(QWidget *, const QString &, const QString &, const QString &) override {
+    return {};
+  }
+  int boxes = 0;
+};
+
+// The whole program in this process: every window created as start-up does,
+// in a fresh temporary working folder, the main window and every race screen
+// shown, the two real listeners on ephemeral loopback-reachable ports. The
+// listeners' handler is wrapped so that each handled datagram is counted.
+class Program {
+public:
+  Program();
+  ~Program();
+  CommentatorWindows &windows() { return *windows_; }
+  quint16 port(int i) const;
+  std::vector<quint16> ports() const { return {port(0), port(1)}; }
+  // Race screens and the main window (the windows a datagram changes).
+  QList<QWidget *> shown_windows() const;
+
+  std::atomic<qint64> handled{0};
+  qint64 last_handled_ns = 0;
+  // Called after each datagram was handled (filtered, dispatched, logged).
+  std::function<void(QByteArrayView datagram, qint64 applied_ns)> on_handled;
+
+private:
+  QTemporaryDir dir_;
+  QString old_cwd_;
+  CountingDialogs dialogs_;
+  AppState state_;
+  std::unique_ptr<CommentatorWindows> windows_;
+};
+
+// Runs the event loop until counter reaches n, or timeout_ms passes, or the
+// sender is done and nothing more arrived for idle_ms. True when n arrived.
+bool run_until(const std::atomic<qint64> &counter, qint64 n, int timeout_ms, int idle_ms,
+               const Sender *sender = nullptr);
+
+// Counts repaints: for each top-level window, the time of every repaint pass
+// (the update request that paints it) and the number of widget paint events.
+class PaintCounter : public QObject {
+public:
+  PaintCounter();
+  ~PaintCounter() override;
+  void clear();
+  const std::vector<qint64> &passes(QWidget *window) const;
+  qint64 paint_events(QWidget *window) const;
+  // The most repaint passes of one window within one 60 Hz frame (fixed
+  // frames of 16.67 ms from `from_ns`).
+  int max_passes_per_frame(QWidget *window, qint64 from_ns) const;
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  std::map<QWidget *, std::vector<qint64>> passes_;
+  std::map<QWidget *, qint64> paints_;
+  std::vector<qint64> none_;
+};
+
+// Percentile (0..100) of a list of values; 0 for an empty list.
+double percentile(std::vector<double> values, double p);
+
+// Resident memory of a process in bytes (0 when unreadable).
+qint64 resident_bytes(qint64 pid = 0);
+// CPU time of a process (all its threads) in nanoseconds.
+qint64 cpu_ns(qint64 pid = 0);
+
+} // namespace bench

@@ -1,0 +1,123 @@
+// Latency at a steady 5,000 datagrams/s into the whole program: from the
+// send to the datagram applied (handled by the main window), from applied to
+// the repaint of the windows it changed, and how often each window repaints.
+
+#include "bench_support.h"
+
+#include "app/main_window.h"
+#include "protocol/dispatcher.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <algorithm>
+
+using namespace bench;
+
+namespace {
+
+constexpr double kRate = 5000;
+constexpr qint64 kCount = 15000; // three seconds
+
+// The screens a datagram brings forward: its kinds flagged with "+".
+std::vector<PacketKind> kinds_of(const QByteArray &datagram) {
+  static const std::pair<const char *, PacketKind> tags[] = {
+      {"{scratch}+", PacketKind::scratch}, {"{reradu}+", PacketKind::reradu},
+      {"{omnium}+", PacketKind::omnium},   {"{sprintf}+", PacketKind::sprint},
+      {"{ptsrace}+", PacketKind::points_race}, {"{tt}+", PacketKind::time_trial}};
+  std::vector<PacketKind> out;
+  for (const auto &[tag, kind] : tags)
+    if (datagram.contains(tag))
+      out.push_back(kind);
+  return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  use_offscreen_platform();
+  QApplication app(argc, argv);
+  const QList<QByteArray> mix = demo_mix();
+  note(QStringLiteral("bench_latency: %1 datagrams of the demo race mix at %2/s over both ports")
+           .arg(kCount)
+           .arg(kRate));
+
+  Program program;
+  std::vector<qint64> sent_at(kCount, 0), applied_at(kCount, 0);
+  program.on_handled = [&](QByteArrayView datagram, qint64 t) {
+    const std::optional<quint32> seq = sequence_of(datagram);
+    if (seq && *seq < applied_at.size())
+      applied_at[*seq] = t;
+  };
+  PaintCounter paints;
+  SendPlan plan;
+  plan.mix = mix;
+  plan.count = kCount;
+  plan.ports = program.ports();
+  plan.rate = kRate;
+  plan.send_times = &sent_at;
+  plan.time_limit_s = 20;
+  const qint64 from = now_ns();
+  Sender sender(plan);
+  run_until(program.handled, kCount, 30000, 1000, &sender);
+  sender.join();
+  // Let the last repaints happen.
+  run_until(program.handled, kCount + 1, 100, 50);
+  const qint64 to = now_ns();
+  program.on_handled = nullptr;
+
+  std::vector<double> send_to_applied;
+  for (qint64 i = 0; i < kCount; ++i)
+    if (applied_at[i] && sent_at[i])
+      send_to_applied.push_back(double(applied_at[i] - sent_at[i]) / 1e6);
+  const qint64 lost = kCount - qint64(send_to_applied.size());
+  const double p50 = percentile(send_to_applied, 50), p99 = percentile(send_to_applied, 99);
+  figure("latency.send_to_applied_p50", p50, "ms", "<= 0.2", p50 <= 0.2);
+  figure("latency.send_to_applied_p99", p99, "ms", "<= 1", p99 <= 1);
+  figure("latency.lost", double(lost), "datagrams", "0", lost == 0);
+
+  // Applied to painted: the first repaint of each window the datagram
+  // changed (its screens and the main window's log) after it was applied.
+  std::vector<double> to_painted;
+  qint64 never_painted = 0;
+  for (qint64 i = 0; i < kCount; ++i) {
+    if (!applied_at[i])
+      continue;
+    std::vector<QWidget *> changed{&program.windows().main_window()};
+    for (PacketKind k : kinds_of(mix.at(i % mix.size())))
+      changed.push_back(program.windows().screen(k));
+    for (QWidget *w : changed) {
+      const std::vector<qint64> &p = paints.passes(w);
+      auto it = std::lower_bound(p.begin(), p.end(), applied_at[i]);
+      if (it == p.end())
+        ++never_painted;
+      else
+        to_painted.push_back(double(*it - applied_at[i]) / 1e6);
+    }
+  }
+  const double paint_p99 = percentile(to_painted, 99), paint_max = percentile(to_painted, 100);
+  figure("latency.applied_to_painted_p99", paint_p99, "ms", "<= 17", paint_p99 <= 17);
+  figure("latency.applied_to_painted_max", paint_max, "ms", "<= 17",
+         paint_max <= 17 && never_painted == 0);
+  if (never_painted)
+    note(QStringLiteral("%1 changes never painted").arg(never_painted));
+
+  int most = 0;
+  QString busiest;
+  const double seconds = double(to - from) / 1e9;
+  for (QWidget *w : program.shown_windows()) {
+    const int n = paints.max_passes_per_frame(w, from);
+    note(QStringLiteral("window \"%1\": %2 repaints/s, %3 widget paint events, at most %4 "
+                        "repaints in one frame")
+             .arg(w->windowTitle())
+             .arg(double(paints.passes(w).size()) / seconds, 0, 'f', 0)
+             .arg(paints.paint_events(w))
+             .arg(n));
+    if (n > most) {
+      most = n;
+      busiest = w->windowTitle();
+    }
+  }
+  figure("latency.repaints_per_window_frame", most, "max", "<= 1", most <= 1);
+  return failures() ? 1 : 0;
+}
