@@ -158,6 +158,7 @@ protected:
 private:
   std::map<QWidget *, std::vector<qint64>> passes_;
   std::map<QWidget *, qint64> paints_;
+  std::map<QWidget *, bool> armed_;
   std::vector<qint64> none_;
 };
 

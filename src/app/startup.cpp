@@ -95,6 +95,9 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   for (const Named &n : all_windows()) {
     n.window->setAccessibleName(n.window->windowTitle());
     QObject::connect(n.window, &QWidget::windowTitleChanged, n.window, &QWidget::setAccessibleName);
+    // A busy feed changes a screen thousands of times a second; the
+    // announcer sees at most one picture per display frame.
+    pacer_.watch(n.window);
   }
 
   // Closing one of these screens ends the program.

@@ -2,6 +2,7 @@
 
 #include "app_state.h"
 #include "protocol/dispatcher.h"
+#include "toolkit/frame_pacer.h"
 
 #include <QList>
 #include <QString>
@@ -42,6 +43,7 @@ private:
   std::unique_ptr<Tcommentator0_form> main_;
   std::unique_ptr<Tip_listening_address_form> ip_dialog_;
   std::unique_ptr<Others> others_;
+  FramePacer pacer_;
 };
 
 // The program: start-up, the message loop, the end.

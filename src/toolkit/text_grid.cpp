@@ -2,10 +2,77 @@
 
 #include "protocol/text8.h"
 
+#include <QAbstractItemDelegate>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPalette>
+#include <QStaticText>
 
 #include <algorithm>
+
+// Draws a cell as the screens' tables always looked: its background, then
+// its text from two pixels in, cut at the cell's edge (never shortened with
+// an ellipsis). The laid-out text of each distinct cell value is kept, so a
+// repaint does not shape the same names and times again; the general item
+// delegate costs several times more per cell than the change that caused it.
+class TextGridDelegate final : public QAbstractItemDelegate {
+public:
+  TextGridDelegate(const TextGridModel &model, QObject *parent)
+      : QAbstractItemDelegate(parent), model_(model) {}
+
+  void paint(QPainter *painter, const QStyleOptionViewItem &option,
+             const QModelIndex &index) const override {
+    const int col = index.column();
+    const int row = index.row();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QRect r = option.rect;
+    painter->fillRect(r, selected ? option.palette.color(QPalette::Highlight)
+                                  : model_.is_fixed(col, row) ? model_.fixed_colour()
+                                                              : model_.cell_colour());
+    const QByteArray text = model_.cell(col, row);
+    if (text.isEmpty())
+      return;
+    const QStaticText &laid = laid_out(text);
+    const QRect inner = r.adjusted(2, 0, -2, 0);
+    if (inner.width() <= 0)
+      return;
+    const QFontMetrics metrics(model_.font());
+    const QPoint at(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2);
+    painter->save();
+    painter->setFont(model_.font());
+    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
+                             : model_.text_colour());
+    if (laid.size().width() > inner.width() || metrics.height() > inner.height())
+      painter->setClipRect(inner, Qt::IntersectClip);
+    painter->drawStaticText(at, laid);
+    painter->restore();
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override {
+    return {model_.col_width(index.column()), model_.row_height(index.row())};
+  }
+
+  void forget_layouts() { cache_.clear(); }
+
+private:
+  static constexpr qsizetype kMaxCached = 4096;
+
+  const QStaticText &laid_out(const QByteArray &text) const {
+    auto it = cache_.find(text);
+    if (it != cache_.end())
+      return *it;
+    if (cache_.size() >= kMaxCached)
+      cache_.clear();
+    QStaticText laid(from_8bit(text));
+    laid.setTextFormat(Qt::PlainText);
+    laid.setPerformanceHint(QStaticText::AggressiveCaching);
+    laid.prepare(QTransform(), model_.font());
+    return *cache_.insert(text, laid);
+  }
+
+  const TextGridModel &model_;
+  mutable QHash<QByteArray, QStaticText> cache_;
+};
 
 TextGridModel::TextGridModel(QObject *parent) : QAbstractTableModel(parent) {
   col_widths_.assign(cols_, default_col_width_);
@@ -142,8 +209,8 @@ void TextGridModel::clear_cells() {
       ++it;
     }
   }
-  if (changed)
-    emit_all_changed();
+  if (changed && rows_ > 0 && cols_ > 0)
+    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole});
 }
 
 void TextGridModel::clear_row(int row) {
@@ -212,6 +279,8 @@ Qt::ItemFlags TextGridModel::flags(const QModelIndex &index) const {
 
 TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
   setModel(&model_);
+  delegate_ = new TextGridDelegate(model_, this);
+  setItemDelegate(delegate_);
   horizontalHeader()->hide();
   verticalHeader()->hide();
   horizontalHeader()->setMinimumSectionSize(0);
@@ -286,5 +355,8 @@ void TextGrid::sync_colours() {
   p.setColor(QPalette::Window, model_.cell_colour());
   p.setColor(QPalette::Text, model_.text_colour());
   setPalette(p);
-  setFont(model_.font());
+  if (font() != model_.font()) {
+    setFont(model_.font());
+    delegate_->forget_layouts();
+  }
 }

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+class TextGridDelegate;
+
 // A grid of 8-bit text cells with the behaviour the screens were designed
 // for: counts never below 1, fixed heading rows and columns, a default column
 // width and row height, per-column widths, and cells that keep their text
@@ -122,4 +124,5 @@ private:
   void sync_colours();
 
   TextGridModel model_;
+  TextGridDelegate *delegate_ = nullptr;
 };

@@ -1,0 +1,58 @@
+#include "frame_pacer.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+FramePacer::FramePacer(QObject *parent) : QObject(parent) { clock_.start(); }
+
+FramePacer::~FramePacer() {
+  for (auto &[window, w] : windows_) {
+    window->removeEventFilter(this);
+    disconnect(window, nullptr, this, nullptr);
+  }
+}
+
+void FramePacer::watch(QWidget *window) {
+  if (!window || windows_.count(window))
+    return;
+  Window &w = windows_[window];
+  w.timer = new QTimer(this);
+  w.timer->setSingleShot(true);
+  w.timer->setTimerType(Qt::PreciseTimer);
+  connect(w.timer, &QTimer::timeout, window, [window] {
+    QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+  });
+  connect(window, &QObject::destroyed, this, &FramePacer::forget);
+  window->installEventFilter(this);
+}
+
+void FramePacer::forget(QObject *window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end())
+    return;
+  delete it->second.timer;
+  windows_.erase(it);
+}
+
+bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() != QEvent::UpdateRequest)
+    return false;
+  auto it = windows_.find(watched);
+  if (it == windows_.end())
+    return false;
+  Window &w = it->second;
+  const qint64 now = clock_.nsecsElapsed();
+  const qint64 due = w.last_paint_ns + kFrameNs;
+  if (now >= due) {
+    w.last_paint_ns = now;
+    return false;
+  }
+  // Held: the repaint manager posts no other request until this one is
+  // delivered, so one timer per window is enough.
+  ++held_;
+  if (!w.timer->isActive())
+    w.timer->start(int((due - now + 999999) / 1000000));
+  return true;
+}

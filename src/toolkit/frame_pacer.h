@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <unordered_map>
+
+class QTimer;
+class QWidget;
+
+// Paints each watched window at most once per display frame, whatever the
+// rate of changes. Qt repaints a window on the update request it posts after
+// the first change; when datagrams arrive one by one, every one of them would
+// repaint every window it touches, and painting costs far more than applying.
+// An update request that comes sooner than a frame after the window's last
+// repaint is held and posted again when the frame is over, so the window then
+// paints everything that changed meanwhile in one pass.
+class FramePacer final : public QObject {
+public:
+  static constexpr qint64 kFrameNs = 16666667; // 60 Hz
+
+  explicit FramePacer(QObject *parent = nullptr);
+  ~FramePacer() override;
+
+  void watch(QWidget *window);
+  // Update requests held so far (for tests).
+  qint64 held() const { return held_; }
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  struct Window {
+    qint64 last_paint_ns = -kFrameNs;
+    QTimer *timer = nullptr;
+  };
+  void forget(QObject *window);
+
+  QElapsedTimer clock_;
+  std::unordered_map<QObject *, Window> windows_;
+  qint64 held_ = 0;
+};
