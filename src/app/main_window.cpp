@@ -14,6 +14,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -42,6 +43,24 @@ QByteArray short_text_of(const QString &typed) { return to_8bit(typed).left(255)
 void fit_label(QLabel *l) {
   l->resize(std::max(l->minimumWidth(), l->sizeHint().width()), l->height());
 }
+
+// Screens come to the front at most once per display frame: a busy mixed feed
+// would otherwise restack and activate windows thousands of times a second.
+constexpr qint64 kFrameNs = 16666667;
+
+// The log's view. QListView answers a changed row by repainting the whole
+// view with its scroll bars, which costs more than the rest of a datagram;
+// the log's rows never change size, so repainting the changed rows is enough.
+class PacketLogView final : public QListView {
+public:
+  using QListView::QListView;
+
+protected:
+  void dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                   const QList<int> &roles) override {
+    QAbstractItemView::dataChanged(top_left, bottom_right, roles);
+  }
+};
 
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
 
@@ -73,7 +92,7 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
   fit_label(Label1);
   fit_label(Label2);
 
-  ListBox1 = new QListView(client);
+  ListBox1 = new PacketLogView(client);
   ListBox1->setGeometry(8, 360, 785, 241);
   ListBox1->setModel(&log_);
   ListBox1->setUniformItemSizes(true);
@@ -86,6 +105,12 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
   connect(exit, &QAction::triggered, this, &Tcommentator0_form::Exit1Click);
   QAction *ip = menuBar()->addAction(QStringLiteral("&IP Settings"));
   connect(ip, &QAction::triggered, this, &Tcommentator0_form::IPSettings1Click);
+
+  front_timer_.setSingleShot(true);
+  front_timer_.setTimerType(Qt::PreciseTimer);
+  connect(&front_timer_, &QTimer::timeout, this, &Tcommentator0_form::bring_forward);
+  front_clock_.start();
+  last_front_ns_ = -kFrameNs;
 
   client->setMinimumSize(796, 605);
   resize(796, 605 + menuBar()->sizeHint().height());
@@ -131,6 +156,7 @@ void Tcommentator0_form::FormShow() {
   for (int i = 0; i < PacketReceiver::kListeners; ++i)
     shared[i] = receiver_.open(i, ports[i]) == PacketReceiver::OpenResult::shared;
   log_.clear();
+  log_grew_ = true;
   for (int i = 0; i < PacketReceiver::kListeners; ++i)
     if (shared[i])
       add_log_line(QStringLiteral("Port %1 is also open in another program: datagrams sent to "
@@ -190,9 +216,19 @@ void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView
 }
 
 void Tcommentator0_form::add_log_line(const QString &line) {
-  log_.add_line(line);
-  if (log_.trim_log())
+  if (!log_.add_line(line)) {
+    log_grew_ = true;
+    return;
+  }
+  // Scrolling lays the view out first, which is the dearest part of a
+  // datagram; once the view sits at the bottom of a full log there is
+  // nothing to scroll. While rows were being added, the scroll bar may not
+  // have caught up yet.
+  QScrollBar *bar = ListBox1->verticalScrollBar();
+  if (log_grew_ || bar->value() != bar->maximum()) {
     ListBox1->scrollToBottom();
+    log_grew_ = false;
+  }
 }
 
 bool Tcommentator0_form::main_window_visible() const { return isVisible(); }
@@ -210,8 +246,31 @@ void Tcommentator0_form::show_screen(PacketKind kind) {
     w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
   }
   w->show();
-  w->raise();
-  w->activateWindow();
+  to_front_.removeAll(w);
+  to_front_.append(w);
+  if (front_timer_.isActive())
+    return;
+  const qint64 wait_ns = last_front_ns_ + kFrameNs - front_clock_.nsecsElapsed();
+  if (wait_ns <= 0)
+    bring_forward();
+  else
+    front_timer_.start(int((wait_ns + 999999) / 1000000));
+}
+
+void Tcommentator0_form::bring_forward() {
+  // Raised in the order asked, so the stacking ends as if each had come
+  // forward at once; the last one asked is the active window.
+  const QList<QPointer<QWidget>> windows = std::exchange(to_front_, {});
+  QWidget *last = nullptr;
+  for (const QPointer<QWidget> &w : windows) {
+    if (!w || !w->isVisible())
+      continue;
+    w->raise();
+    last = w;
+  }
+  if (last)
+    last->activateWindow();
+  last_front_ns_ = front_clock_.nsecsElapsed();
 }
 
 void Tcommentator0_form::process_events() {

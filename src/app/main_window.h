@@ -5,7 +5,11 @@
 #include "packet_receiver.h"
 #include "protocol/dispatcher.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -66,11 +70,18 @@ private:
   void FormHide();
   void add_log_line(const QString &line);
   void save_address();
+  void bring_forward();
 
   AppState &state_;
   PacketLog log_;
+  bool log_grew_ = true; // rows were added since the view last scrolled
   PacketReceiver receiver_;
   std::array<Screen, 6> screens_{};
+  // Screens waiting to come to the front, in the order the datagrams asked.
+  QList<QPointer<QWidget>> to_front_;
+  QTimer front_timer_;
+  QElapsedTimer front_clock_;
+  qint64 last_front_ns_ = 0;
   Tip_listening_address_form *ip_dialog_ = nullptr;
 
   QLabel *Image1 = nullptr;

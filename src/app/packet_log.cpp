@@ -4,20 +4,21 @@
 
 PacketLog::PacketLog(QObject *parent) : QAbstractListModel(parent) {}
 
-void PacketLog::add_line(const QString &line) {
-  const int row = int(lines_.size());
-  beginInsertRows({}, row, row);
-  lines_.append(line);
-  endInsertRows();
-}
-
-bool PacketLog::trim_log() {
-  const int extra = int(lines_.size()) - kMaxLines;
-  if (extra <= 0)
+bool PacketLog::add_line(const QString &line) {
+  if (lines_.size() < kMaxLines) {
+    const int row = int(lines_.size());
+    beginInsertRows({}, row, row);
+    lines_.append(line);
+    endInsertRows();
     return false;
-  beginRemoveRows({}, 0, extra - 1);
-  lines_.remove(0, extra);
-  endRemoveRows();
+  }
+  // A full log keeps its 30 rows and every line moves up one: the view only
+  // repaints, where a row inserted and a row removed would lay it out again
+  // for every datagram.
+  lines_.removeFirst();
+  lines_.append(line);
+  emit dataChanged(index(0), index(int(lines_.size()) - 1),
+                   {Qt::DisplayRole, Qt::AccessibleTextRole});
   return true;
 }
 

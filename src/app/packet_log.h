@@ -13,10 +13,9 @@ public:
 
   explicit PacketLog(QObject *parent = nullptr);
 
-  void add_line(const QString &line);
-  // Keeps the newest 30 lines; true when lines were dropped (the view then
-  // scrolls to the newest line).
-  bool trim_log();
+  // Adds a line at the end and keeps the newest 30; true when the oldest
+  // line was dropped (the view then scrolls to the newest line).
+  bool add_line(const QString &line);
   void clear();
 
   const QStringList &lines() const { return lines_; }

@@ -59,6 +59,7 @@ private slots:
   void heartbeat_logs_two_lines();
   void log_keeps_newest_30();
   void short_log_is_not_scrolled();
+  void scrolled_up_log_returns_to_newest();
   void arrival_order_title_then_line();
   void burst_in_order_across_listeners();
   void address_change_applies_to_next_datagram();
@@ -171,6 +172,22 @@ void ReceptionTest::short_log_is_not_scrolled() {
     QVERIFY(send_loopback(f.port(0), "n" + QByteArray::number(i)));
   QVERIFY(f.wait_log(30));
   QCOMPARE(f.main->log_view()->verticalScrollBar()->value(), 0);
+}
+
+void ReceptionTest::scrolled_up_log_returns_to_newest() {
+  // A full log is rewritten in place; the view must still follow it.
+  Fixture f;
+  for (int i = 1; i <= 45; ++i)
+    QVERIFY(send_loopback(f.port(0), "n" + QByteArray::number(i)));
+  QVERIFY(wait_until([&] { return f.log().value(29) == "127.0.0.1>n45"; }));
+  QScrollBar *bar = f.main->log_view()->verticalScrollBar();
+  QVERIFY(bar->maximum() > 0);
+  QCOMPARE(bar->value(), bar->maximum());
+  bar->setValue(0);
+  QVERIFY(send_loopback(f.port(0), "n46"));
+  QVERIFY(wait_until([&] { return f.log().value(29) == "127.0.0.1>n46"; }));
+  QCOMPARE(f.log().first(), QStringLiteral("127.0.0.1>n17"));
+  QCOMPARE(bar->value(), bar->maximum());
 }
 
 void ReceptionTest::arrival_order_title_then_line() {
