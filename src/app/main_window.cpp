@@ -11,6 +11,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QPainter>
+#include <QStaticText>
+#include <QAbstractItemDelegate>
+#include <QHash>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -62,6 +66,62 @@ protected:
   }
 };
 
+// Draws a log line: its background, then its text from two pixels in, cut at
+// the row's end. Lines move up one row with every datagram, so each line's
+// laid-out text is kept while it is in the log: a repaint lays out only the
+// lines that came since the last one.
+class PacketLogDelegate final : public QAbstractItemDelegate {
+public:
+  using QAbstractItemDelegate::QAbstractItemDelegate;
+
+  void paint(QPainter *painter, const QStyleOptionViewItem &option,
+             const QModelIndex &index) const override {
+    const QRect r = option.rect;
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->fillRect(r, selected ? option.palette.brush(QPalette::Highlight)
+                                  : index.data(Qt::BackgroundRole).value<QColor>());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (text.isEmpty())
+      return;
+    const QRect inner = r.adjusted(2, 0, -2, 0);
+    const QFontMetrics metrics(option.font);
+    painter->save();
+    painter->setFont(option.font);
+    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
+                             : index.data(Qt::ForegroundRole).value<QColor>());
+    painter->setClipRect(inner, Qt::IntersectClip);
+    painter->drawStaticText(QPoint(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2),
+                            laid_out(text, option.font));
+    painter->restore();
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override {
+    return index.data(Qt::SizeHintRole).toSize();
+  }
+
+private:
+  const QStaticText &laid_out(const QString &text, const QFont &font) const {
+    if (font != font_) {
+      cache_.clear();
+      font_ = font;
+    }
+    auto it = cache_.find(text);
+    if (it != cache_.end())
+      return *it;
+    // Twice the log's length: the lines on view stay, older ones go.
+    if (cache_.size() >= 2 * PacketLog::kMaxLines + 8)
+      cache_.clear();
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.setPerformanceHint(QStaticText::AggressiveCaching);
+    laid.prepare(QTransform(), font);
+    return *cache_.insert(text, laid);
+  }
+
+  mutable QHash<QString, QStaticText> cache_;
+  mutable QFont font_;
+};
+
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
 
 } // namespace
@@ -95,6 +155,7 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
   ListBox1 = new PacketLogView(client);
   ListBox1->setGeometry(8, 360, 785, 241);
   ListBox1->setModel(&log_);
+  ListBox1->setItemDelegate(new PacketLogDelegate(ListBox1));
   ListBox1->setUniformItemSizes(true);
   ListBox1->setFont(sans(11, false));
   ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);

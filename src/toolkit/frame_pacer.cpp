@@ -5,7 +5,11 @@
 #include <QTimer>
 #include <QWidget>
 
-FramePacer::FramePacer(QObject *parent) : QObject(parent) { clock_.start(); }
+FramePacer::FramePacer(QObject *parent) : QObject(parent), next_turn_(new QTimer(this)) {
+  clock_.start();
+  next_turn_->setSingleShot(true);
+  connect(next_turn_, &QTimer::timeout, this, [this] { painted_this_turn_ = false; });
+}
 
 FramePacer::~FramePacer() {
   for (auto &[window, w] : windows_) {
@@ -45,14 +49,24 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   Window &w = it->second;
   const qint64 now = clock_.nsecsElapsed();
   const qint64 due = w.last_paint_ns + kFrameNs;
-  if (now >= due) {
-    w.last_paint_ns = now;
-    return false;
+  if (now < due) {
+    hold(w, due - now);
+    return true;
   }
-  // Held: the repaint manager posts no other request until this one is
-  // delivered, so one timer per window is enough.
+  if (painted_this_turn_) {
+    hold(w, 0);
+    return true;
+  }
+  w.last_paint_ns = now;
+  painted_this_turn_ = true;
+  next_turn_->start(0);
+  return false;
+}
+
+void FramePacer::hold(Window &w, qint64 wait_ns) {
+  // The repaint manager posts no other request until this one is delivered,
+  // so one timer per window is enough.
   ++held_;
   if (!w.timer->isActive())
-    w.timer->start(int((due - now + 999999) / 1000000));
-  return true;
+    w.timer->start(int((wait_ns + 999999) / 1000000));
 }

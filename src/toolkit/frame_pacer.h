@@ -14,7 +14,10 @@ class QWidget;
 // repaint every window it touches, and painting costs far more than applying.
 // An update request that comes sooner than a frame after the window's last
 // repaint is held and posted again when the frame is over, so the window then
-// paints everything that changed meanwhile in one pass.
+// paints everything that changed meanwhile in one pass. Windows paint one at
+// a time, with a turn of the event loop between two of them: datagrams that
+// came meanwhile are read before the next window paints, instead of waiting
+// for every window.
 class FramePacer final : public QObject {
 public:
   static constexpr qint64 kFrameNs = 16666667; // 60 Hz
@@ -35,8 +38,11 @@ private:
     QTimer *timer = nullptr;
   };
   void forget(QObject *window);
+  void hold(Window &w, qint64 wait_ns);
 
   QElapsedTimer clock_;
   std::unordered_map<QObject *, Window> windows_;
   qint64 held_ = 0;
+  bool painted_this_turn_ = false;
+  QTimer *next_turn_ = nullptr;
 };
