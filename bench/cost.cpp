@@ -89,19 +89,33 @@ void real_program() {
 
   SendPlan plan;
   plan.mix = demo_mix();
-  plan.count = 800; // eight seconds
   plan.ports = {kPorts[0], kPorts[1]};
   plan.rate = 100;
-  const qint64 cpu0 = cpu_ns(pid), w0 = now_ns();
-  {
-    Sender sender(plan);
-    sender.join();
-  }
-  usleep(20'000);
-  const double pct = 100.0 * double(cpu_ns(pid) - cpu0) / double(now_ns() - w0);
+  // The meeting's first datagrams show each screen for the first time (its
+  // first layout and paint, fonts loaded); they are measured apart from the
+  // steady state that follows.
+  auto cpu_while_sending = [&](qint64 count) {
+    plan.count = count;
+    const qint64 cpu0 = cpu_ns(pid), w0 = now_ns();
+    {
+      Sender sender(plan);
+      sender.join();
+    }
+    usleep(20'000);
+    return 100.0 * double(cpu_ns(pid) - cpu0) / double(now_ns() - w0);
+  };
+  const double first_pct = cpu_while_sending(plan.mix.size());
+  note(QStringLiteral("first pass of the demo mix (%1 datagrams, every screen shown for the "
+                      "first time): %2% of a core")
+           .arg(plan.mix.size())
+           .arg(first_pct, 0, 'f', 2));
+  usleep(500'000);
+  const double pct = cpu_while_sending(1000); // ten seconds
   figure("cost.cpu_at_100_per_s", pct, "% of a core", "< 2", pct < 2);
   const double rss_after_mb = double(resident_bytes(pid)) / (1 << 20);
-  note(QStringLiteral("resident after 800 datagrams: %1 MiB").arg(rss_after_mb, 0, 'f', 1));
+  note(QStringLiteral("resident after %1 datagrams: %2 MiB")
+           .arg(plan.mix.size() + 1000)
+           .arg(rss_after_mb, 0, 'f', 1));
 
   kill(pid, SIGTERM);
   for (int i = 0; i < 500; ++i) {

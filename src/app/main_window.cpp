@@ -69,7 +69,9 @@ protected:
 // Draws a log line: its background, then its text from two pixels in, cut at
 // the row's end. Lines move up one row with every datagram, so each line's
 // laid-out text is kept while it is in the log: a repaint lays out only the
-// lines that came since the last one.
+// lines that came since the last one. Only the characters that can reach the
+// visible part are laid out: a datagram's line is up to 1024 characters and
+// the view shows a few hundred.
 class PacketLogDelegate final : public QAbstractItemDelegate {
 public:
   using QAbstractItemDelegate::QAbstractItemDelegate;
@@ -84,14 +86,20 @@ public:
     if (text.isEmpty())
       return;
     const QRect inner = r.adjusted(2, 0, -2, 0);
+    const int visible_right = option.widget ? std::min(inner.right(), option.widget->width())
+                                            : inner.right();
+    if (visible_right <= inner.left())
+      return;
+    use_font(option.font);
     const QFontMetrics metrics(option.font);
     painter->save();
     painter->setFont(option.font);
     painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
                              : index.data(Qt::ForegroundRole).value<QColor>());
     painter->setClipRect(inner, Qt::IntersectClip);
-    painter->drawStaticText(QPoint(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2),
-                            laid_out(text, option.font));
+    painter->drawStaticText(
+        QPoint(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2),
+        laid_out(text, chars_to_fill(visible_right - inner.left())));
     painter->restore();
   }
 
@@ -100,26 +108,52 @@ public:
   }
 
 private:
-  const QStaticText &laid_out(const QString &text, const QFont &font) const {
-    if (font != font_) {
-      cache_.clear();
-      font_ = font;
+  struct Laid {
+    QStaticText text;
+    qsizetype chars = 0; // of the line laid out; all of it when it is shorter
+  };
+
+  void use_font(const QFont &font) const {
+    if (font == font_ && narrowest_ > 0)
+      return;
+    font_ = font;
+    cache_.clear();
+    // The narrowest character the log can hold (every 8-bit byte from the
+    // blank up); kerning can bring two closer, hence the margin.
+    const QFontMetricsF m(font);
+    qreal narrowest = m.horizontalAdvance(QLatin1Char(' '));
+    for (int b = 0x20; b <= 0xFF; ++b) {
+      const char byte = char(b);
+      const qreal a = m.horizontalAdvance(from_8bit(QByteArrayView(&byte, 1)));
+      if (a > 0)
+        narrowest = std::min(narrowest, a);
     }
-    auto it = cache_.find(text);
-    if (it != cache_.end())
-      return *it;
-    // Twice the log's length: the lines on view stay, older ones go.
-    if (cache_.size() >= 2 * PacketLog::kMaxLines + 8)
-      cache_.clear();
-    QStaticText laid(text);
-    laid.setTextFormat(Qt::PlainText);
-    laid.setPerformanceHint(QStaticText::AggressiveCaching);
-    laid.prepare(QTransform(), font);
-    return *cache_.insert(text, laid);
+    narrowest_ = std::max<qreal>(0.5, narrowest * 0.75);
   }
 
-  mutable QHash<QString, QStaticText> cache_;
+  qsizetype chars_to_fill(int pixels) const { return qsizetype(pixels / narrowest_) + 2; }
+
+  const QStaticText &laid_out(const QString &text, qsizetype chars) const {
+    auto it = cache_.find(text);
+    if (it != cache_.end() && (it->chars >= chars || it->chars >= text.size()))
+      return it->text;
+    // Twice the log's length: the lines on view stay, older ones go.
+    if (it == cache_.end() && cache_.size() >= 2 * PacketLog::kMaxLines + 8)
+      cache_.clear();
+    // Control characters may draw as nothing: such a line is laid out whole.
+    const bool controls = std::any_of(text.begin(), text.end(),
+                                      [](QChar c) { return c.unicode() < 0x20; });
+    const qsizetype take = controls ? text.size() : std::min(text.size(), chars);
+    Laid laid{QStaticText(text.left(take)), take};
+    laid.text.setTextFormat(Qt::PlainText);
+    laid.text.setPerformanceHint(QStaticText::AggressiveCaching);
+    laid.text.prepare(QTransform(), font_);
+    return cache_.insert(text, laid)->text;
+  }
+
+  mutable QHash<QString, Laid> cache_;
   mutable QFont font_;
+  mutable qreal narrowest_ = 0;
 };
 
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
