@@ -1,0 +1,158 @@
+// The program's files in a read-only file and in a read-only folder, as an
+// unprivileged user (root ignores permissions): a save that cannot be made
+// is handled as each file's rules say, and what was on disk stays byte for
+// byte.
+
+#include "app/listening_address.h"
+#include "reradu/frame_store.h"
+#include "suite/suite_settings.h"
+#include "support/recording_dialogs.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+// Runs the scope as "nobody" (real and effective ids, no supplementary
+// groups, so access checks are those of an ordinary user) when the test runs
+// as root; the saved ids keep the way back.
+class AsUnprivilegedUser {
+public:
+  AsUnprivilegedUser() {
+    if (geteuid() != 0) {
+      ok_ = true; // already an ordinary user
+      return;
+    }
+    groups_.resize(size_t(std::max(getgroups(0, nullptr), 0)));
+    if (!groups_.empty() && getgroups(int(groups_.size()), groups_.data()) < 0)
+      return;
+    if (setgroups(0, nullptr) != 0 || setresgid(kNogroup, kNogroup, 0) != 0 ||
+        setresuid(kNobody, kNobody, 0) != 0)
+      return;
+    dropped_ = ok_ = true;
+  }
+  ~AsUnprivilegedUser() {
+    if (!dropped_)
+      return;
+    if (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0 ||
+        setgroups(groups_.size(), groups_.data()) != 0)
+      qFatal("could not return to root");
+  }
+  bool ok() const { return ok_; }
+
+private:
+  bool ok_ = false;
+  bool dropped_ = false;
+  std::vector<gid_t> groups_;
+};
+
+// Gives a path to "nobody" (when root) with the given mode.
+bool hand_over(const QString &path, mode_t mode) {
+  const QByteArray p = QFile::encodeName(path);
+  if (geteuid() == 0 && chown(p.constData(), kNobody, kNogroup) != 0)
+    return false;
+  return chmod(p.constData(), mode) == 0;
+}
+
+Tqd_frame frame_with(const QByteArray &line) {
+  Tqd_frame f{};
+  f.set_line(0, line);
+  return f;
+}
+
+QByteArray frame_bytes(const Tqd_frame &f) {
+  return QByteArray(reinterpret_cast<const char *>(&f), sizeof f);
+}
+
+} // namespace
+
+class ReadOnlyFilesTest : public QObject {
+  Q_OBJECT
+private slots:
+  void save_keeps_what_is_on_disk_data();
+  void save_keeps_what_is_on_disk();
+};
+
+void ReadOnlyFilesTest::save_keeps_what_is_on_disk_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<bool>("read_only_folder");
+  for (const char *file : {"commentator.dat", "v2globals.dat", "reradu.dat"}) {
+    QTest::addRow("%s read-only", file) << QString(file) << false;
+    QTest::addRow("%s in a read-only folder", file) << QString(file) << true;
+  }
+}
+
+void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
+  QFETCH(QString, file);
+  QFETCH(bool, read_only_folder);
+  ScopedTempCwd cwd;
+
+  QByteArray previous;
+  if (file == "commentator.dat") {
+    previous = "10.0.0.1\r\n";
+  } else if (file == "v2globals.dat") {
+    SuiteSettingsSources sources;
+    sources.listening_address = "10.0.0.1";
+    previous = suite_settings_bytes(suite_settings{}, sources);
+  } else {
+    for (int n = 0; n < qd_frame_count; ++n)
+      previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
+  }
+  QVERIFY(write_file(file, previous));
+  QVERIFY(hand_over(cwd.file(file), read_only_folder ? 0644 : 0444));
+  QVERIFY(hand_over(cwd.path(), read_only_folder ? 0555 : 0755));
+
+  FileSaveResult result;
+  Tqd_frame loaded{};
+  {
+    AsUnprivilegedUser nobody;
+    if (!nobody.ok())
+      QSKIP("cannot drop to an unprivileged user here");
+    if (file == "commentator.dat") {
+      result = save_listening_address("10.0.0.2");
+    } else if (file == "v2globals.dat") {
+      result = save_suite_settings(suite_settings{}, SuiteSettingsSources{});
+    } else {
+      // reradu.dat is written in place: a writable file in a read-only
+      // folder takes the frame, a read-only file takes nothing, silently.
+      save_frame(frame_with("NEW"), 3);
+      load_frame(loaded, 3);
+    }
+  }
+
+  QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{file}); // no temporary left
+  if (file == "reradu.dat") {
+    QByteArray expected = previous;
+    if (read_only_folder) {
+      expected.replace(3 * int(sizeof(Tqd_frame)), int(sizeof(Tqd_frame)),
+                       frame_bytes(frame_with("NEW")));
+      QCOMPARE(loaded.line(0), QByteArray("NEW"));
+    } else {
+      // The file cannot be opened for the editor: a blank frame to show.
+      QCOMPARE(loaded.line(0), QByteArray());
+    }
+    QCOMPARE(read_file(file), expected);
+    return;
+  }
+  // The atomic replacement needs both a writable file and a writable folder;
+  // either missing means the file cannot be created: skipped without a box.
+  QCOMPARE(result.status, FileSaveResult::not_created);
+  QCOMPARE(read_file(file), previous);
+  RecordingDialogs dialogs;
+  QVERIFY(!report_suite_settings_save(result, dialogs, nullptr));
+  QVERIFY(dialogs.boxes.isEmpty());
+}
+
+QTEST_MAIN(ReadOnlyFilesTest)
+#include "read_only_files_test.moc"
