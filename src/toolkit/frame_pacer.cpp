@@ -12,10 +12,10 @@ FramePacer::FramePacer(QObject *parent) : QObject(parent), next_turn_(new QTimer
 }
 
 FramePacer::~FramePacer() {
-  for (auto &[window, w] : windows_) {
-    window->removeEventFilter(this);
+  if (QCoreApplication *app = QCoreApplication::instance())
+    app->removeEventFilter(this);
+  for (auto &[window, w] : windows_)
     disconnect(window, nullptr, this, nullptr);
-  }
 }
 
 void FramePacer::watch(QWidget *window) {
@@ -29,7 +29,16 @@ void FramePacer::watch(QWidget *window) {
     QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
   });
   connect(window, &QObject::destroyed, this, &FramePacer::forget);
-  window->installEventFilter(this);
+  // One filter on the application sees both a window's update requests and
+  // the paints of its widgets: a repaint is timed by its first paint, which
+  // can come a while after the request (layouts and polishing go first), and
+  // the pictures, not the requests, are what must be a frame apart.
+  if (!filtering_) {
+    if (QCoreApplication *app = QCoreApplication::instance()) {
+      app->installEventFilter(this);
+      filtering_ = true;
+    }
+  }
 }
 
 void FramePacer::forget(QObject *window) {
@@ -41,6 +50,16 @@ void FramePacer::forget(QObject *window) {
 }
 
 bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::Paint) {
+    if (!watched->isWidgetType())
+      return false;
+    auto it = windows_.find(static_cast<QWidget *>(watched)->window());
+    if (it != windows_.end() && it->second.passed) {
+      it->second.passed = false;
+      it->second.last_paint_ns = clock_.nsecsElapsed();
+    }
+    return false;
+  }
   if (event->type() != QEvent::UpdateRequest)
     return false;
   auto it = windows_.find(watched);
@@ -57,7 +76,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
     hold(w, 0);
     return true;
   }
-  w.last_paint_ns = now;
+  w.passed = true;
   painted_this_turn_ = true;
   next_turn_->start(0);
   return false;

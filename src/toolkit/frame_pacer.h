@@ -34,7 +34,8 @@ protected:
 
 private:
   struct Window {
-    qint64 last_paint_ns = -kFrameNs;
+    qint64 last_paint_ns = -kFrameNs; // the first paint of its last repaint
+    bool passed = false;              // a request went through, its paint is to come
     QTimer *timer = nullptr;
   };
   void forget(QObject *window);
@@ -44,5 +45,6 @@ private:
   std::unordered_map<QObject *, Window> windows_;
   qint64 held_ = 0;
   bool painted_this_turn_ = false;
+  bool filtering_ = false;
   QTimer *next_turn_ = nullptr;
 };
