@@ -6,6 +6,7 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/logo.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,7 +55,7 @@ constexpr qint64 kFrameNs = 16666667;
 
 // The log's view. QListView answers a changed row by repainting the whole
 // view with its scroll bars, which costs more than the rest of a datagram;
-// the log's rows never change size, so repainting the changed rows is enough.
+// the log's rows never change size, so repainting its rows is enough.
 class PacketLogView final : public QListView {
 public:
   using QListView::QListView;
@@ -62,7 +63,13 @@ public:
 protected:
   void dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
                    const QList<int> &roles) override {
-    QAbstractItemView::dataChanged(top_left, bottom_right, roles);
+    // The item view's own handling works out every changed row's rectangle
+    // and tells a screen reader; without one listening, the rows on view are
+    // simply repainted.
+    if (QAccessible::isActive())
+      QAbstractItemView::dataChanged(top_left, bottom_right, roles);
+    else
+      viewport()->update();
   }
 };
 

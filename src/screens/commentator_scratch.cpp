@@ -91,9 +91,9 @@ ApplyResult Tcommentator_scratch::apply_packet(QByteArrayView packet) {
     // A new heat: the competitor lines of the last one go with it.
     clear_all();
     TextGridModel &event = event_table();
-    event.set_cell(1, 0, tag_value(packet, "{title}").toByteArray());
-    event.set_cell(1, 1, tag_value(packet, "{time}").toByteArray());
-    event.set_cell(1, 2, tag_value(packet, "{spd}").toByteArray());
+    event.set_cell(1, 0, tag_value(packet, "{title}"));
+    event.set_cell(1, 1, tag_value(packet, "{time}"));
+    event.set_cell(1, 2, tag_value(packet, "{spd}"));
     return ApplyResult::go_on;
   }
   const int line = leading_number(tag_value(packet, "{list}"));
@@ -102,7 +102,7 @@ ApplyResult Tcommentator_scratch::apply_packet(QByteArrayView packet) {
   // Each line comes whole: an absent tag empties its cell.
   TextGridModel &competitors = competitor_table();
   for (int c = 0; c < 6; ++c)
-    competitors.set_cell(c, line + 1, tag_value(packet, kCompetitorTags[c]).toByteArray());
+    competitors.set_cell(c, line + 1, tag_value(packet, kCompetitorTags[c]));
   return ApplyResult::go_on;
 }
 

@@ -97,7 +97,7 @@ ApplyResult Tomnium_commentator_form::apply_packet(QByteArrayView packet) {
     const QByteArrayView v = short_text(tag_value_unbounded(packet, numbered_tag("{", c)));
     if (*line == 0 && v.isEmpty())
       g.set_col_width(c, 1);
-    g.set_cell(c, *line, v.toByteArray());
+    g.set_cell(c, *line, v);
   }
   return ApplyResult::go_on;
 }

@@ -167,7 +167,7 @@ void Tptsrace_commentator_form::apply_standings_line(QByteArrayView packet, int 
       s.set_cell(c, row, name);
       continue;
     }
-    s.set_cell(c, row, tag_value(packet, kStandingsTags[c]).toByteArray());
+    s.set_cell(c, row, tag_value(packet, kStandingsTags[c]));
   }
 }
 
@@ -178,8 +178,8 @@ void Tptsrace_commentator_form::store_sprint(QByteArrayView packet, int sprint) 
   ComboBox1->setCurrentIndex(chosen);
   ComboBox1->update();
   for (int i = 1; i <= kPlaces; ++i) {
-    StringGrid3.set_cell(2 * (i - 1), sprint, tag_value(packet, numbered_tag("{name", i)).toByteArray());
-    StringGrid3.set_cell(2 * i - 1, sprint, tag_value(packet, numbered_tag("{pts", i)).toByteArray());
+    StringGrid3.set_cell(2 * (i - 1), sprint, tag_value(packet, numbered_tag("{name", i)));
+    StringGrid3.set_cell(2 * i - 1, sprint, tag_value(packet, numbered_tag("{pts", i)));
   }
 }
 

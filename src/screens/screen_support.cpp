@@ -9,6 +9,10 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 // One axis of anchored_geometry: start and length for the parent's new size.
@@ -98,11 +102,15 @@ QLabel *make_logo_label(QWidget *parent, QSize size) {
   return label;
 }
 
-QByteArray numbered_tag(QByteArrayView prefix, int n) {
-  QByteArray tag = prefix.toByteArray();
-  tag.append(QByteArray::number(n)).append('}');
-  return tag;
+NumberedTag::NumberedTag(QByteArrayView prefix, int n) {
+  // 12 characters hold any int, and one more the closing brace.
+  const qsizetype keep = std::min<qsizetype>(prefix.size(), qsizetype(sizeof text_) - 13);
+  std::memcpy(text_, prefix.data(), size_t(keep));
+  const int written = std::snprintf(text_ + keep, sizeof text_ - size_t(keep), "%d}", n);
+  size_ = keep + written;
 }
+
+NumberedTag numbered_tag(QByteArrayView prefix, int n) { return NumberedTag(prefix, n); }
 
 void cover_screen(QWidget *window, QRect screen) {
   // The frame's thickness is known once the window has a native window.

@@ -66,7 +66,18 @@ void set_caption(QWidget *w, const QString &caption);
 QLabel *make_logo_label(QWidget *parent, QSize size);
 
 // A tag built from a prefix and a number: numbered_tag("{ltg", 7) is "{ltg7}".
-QByteArray numbered_tag(QByteArrayView prefix, int n);
+// Built in place, without an allocation: a table reads dozens of these per
+// datagram. Prefixes are the screens' own short tags.
+class NumberedTag {
+public:
+  NumberedTag(QByteArrayView prefix, int n);
+  operator QByteArrayView() const { return QByteArrayView(text_, size_); }
+
+private:
+  char text_[48];
+  qsizetype size_ = 0;
+};
+NumberedTag numbered_tag(QByteArrayView prefix, int n);
 
 // Puts a window's frame over the whole of a screen's area.
 void cover_screen(QWidget *window, QRect screen);

@@ -100,7 +100,7 @@ ApplyResult Tsprintr_commentator_form::apply_packet(QByteArrayView packet) {
   Label1->setText(from_8bit(title_));
   TextGridModel &t = heat_table();
   for (const HeatCell &c : kHeatCells)
-    t.set_cell(c.col, c.row, tag_value(packet, c.tag).toByteArray());
+    t.set_cell(c.col, c.row, tag_value(packet, c.tag));
   return ApplyResult::go_on;
 }
 

@@ -234,28 +234,28 @@ void Ttt_commentator_form::apply_standings_line(QByteArrayView packet, int posit
   // The standings read "{dif}"; the racer update reads "{diff}".
   const char *const tags[] = {"{rnk}", "{name}", "{score}", "{dif}"};
   for (int c = 0; c < 4; ++c)
-    s.set_cell(c, row, tag_value(packet, tags[c]).toByteArray());
+    s.set_cell(c, row, tag_value(packet, tags[c]));
 }
 
 void Ttt_commentator_form::apply_racer_update(QByteArrayView packet) {
   Panel &p = panel(choose_side(packet));
   TextGridModel &summary = p.summary->grid();
-  summary.set_cell(0, 0, tag_value(packet, "{name}").toByteArray());
+  summary.set_cell(0, 0, tag_value(packet, "{name}"));
   p.time->setText(from_8bit(tag_value(packet, "{time}")));
   p.diff->setText(from_8bit(tag_value(packet, "{diff}")));
   summary.set_cell(0, 1, result_line(packet));
-  summary.set_cell(0, 2, tag_value(packet, "{ltg}").toByteArray());
-  summary.set_cell(0, 3, tag_value(packet, "{dist}").toByteArray());
+  summary.set_cell(0, 2, tag_value(packet, "{ltg}"));
+  summary.set_cell(0, 3, tag_value(packet, "{dist}"));
   TextGridModel &list = p.list->grid();
   for (int i = 1; i <= kListLines; ++i)
-    list.set_cell(0, i, tag_value(packet, numbered_tag("{ltg", i)).toByteArray());
+    list.set_cell(0, i, tag_value(packet, numbered_tag("{ltg", i)));
 }
 
 void Ttt_commentator_form::apply_list_update(QByteArrayView packet) {
   TextGridModel &list = panel(choose_side(packet)).list->grid();
   for (int i = 1; i <= kListLines; ++i) {
-    list.set_cell(1, i, tag_value(packet, numbered_tag("{n", i)).toByteArray());
-    list.set_cell(2, i, tag_value(packet, numbered_tag("{d", i)).toByteArray());
+    list.set_cell(1, i, tag_value(packet, numbered_tag("{n", i)));
+    list.set_cell(2, i, tag_value(packet, numbered_tag("{d", i)));
   }
 }
 

@@ -173,7 +173,7 @@ QByteArray TextGridModel::cell(int col, int row) const {
   return cells_.value(key(col, row));
 }
 
-void TextGridModel::set_cell(int col, int row, const QByteArray &text) {
+void TextGridModel::set_cell(int col, int row, QByteArrayView text) {
   if (col < 0 || row < 0 || col >= kMaxCount || row >= kMaxCount)
     return;
   const quint32 k = key(col, row);
@@ -183,11 +183,12 @@ void TextGridModel::set_cell(int col, int row, const QByteArray &text) {
       return;
     cells_.erase(it);
   } else if (it == cells_.end()) {
-    cells_.insert(k, text);
+    cells_.insert(k, text.toByteArray());
   } else {
+    // Most datagrams repeat what a cell already shows: compare before copying.
     if (*it == text)
       return;
-    *it = text;
+    *it = text.toByteArray();
   }
   if (col < cols_ && row < rows_) {
     const QModelIndex i = index(row, col);

@@ -51,7 +51,7 @@ public:
 
   // Cells are addressed column first, as the screens' tables are.
   QByteArray cell(int col, int row) const;
-  void set_cell(int col, int row, const QByteArray &text);
+  void set_cell(int col, int row, QByteArrayView text);
   // Empties every cell inside the current counts; cells outside keep theirs.
   void clear_cells();
   // Empties one row (all columns inside the current count).
