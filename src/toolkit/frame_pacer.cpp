@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 FramePacer::FramePacer(QObject *parent) : QObject(parent), next_turn_(new QTimer(this)) {
   clock_.start();
@@ -58,6 +59,14 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
       it->second.passed = false;
       it->second.last_paint_ns = clock_.nsecsElapsed();
     }
+    return false;
+  }
+  if (event->type() == QEvent::Expose) {
+    // A window raised over another repaints what it uncovers at once; that
+    // picture counts as its repaint for the frame.
+    for (auto &[window, w] : windows_)
+      if (static_cast<QWidget *>(window)->windowHandle() == watched)
+        w.passed = true;
     return false;
   }
   if (event->type() != QEvent::UpdateRequest)
