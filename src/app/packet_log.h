@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QColor>
+#include <QListView>
 #include <QStringList>
 
 // The main window's packet log: lines added at the end, the oldest dropped
@@ -28,4 +29,17 @@ private:
   QStringList lines_;
   QColor background_ = Qt::black;
   QColor text_ = Qt::white;
+};
+
+// The log's view, drawing lines with kept layouts. QListView answers a
+// changed row by repainting the whole view with its scroll bars, which costs
+// more than the rest of a datagram; the log's rows never change size, so
+// repainting its rows is enough.
+class PacketLogView final : public QListView {
+public:
+  explicit PacketLogView(QWidget *parent = nullptr);
+
+protected:
+  void dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                   const QList<int> &roles) override;
 };
