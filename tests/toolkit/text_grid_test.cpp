@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QImage>
 #include <QTest>
 
 class TextGridTest : public QObject {
@@ -22,6 +23,8 @@ private slots:
   void view_follows_model_geometry();
   void widths_survive_colours_font_and_showing();
   void model_is_consistent();
+  void long_text_is_cut_at_the_cell_edge();
+  void changed_cell_is_drawn_anew();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -201,6 +204,63 @@ void TextGridTest::model_is_consistent() {
   m.set_col_count(1);
   m.set_row_count(40);
   m.clear_cells();
+}
+
+namespace {
+
+// True when any pixel of the rectangle is lighter than the black cells.
+bool any_text(const QImage &image, QRect r) {
+  for (int x = r.left(); x <= r.right(); ++x)
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      if (qGray(image.pixel(x, y)) > 64)
+        return true;
+  return false;
+}
+
+struct DrawnGrid {
+  TextGrid grid;
+  DrawnGrid() {
+    TextGridModel &m = grid.grid();
+    m.set_fixed_rows(0);
+    m.set_fixed_cols(0);
+    m.set_col_count(2);
+    m.set_row_count(1);
+    m.set_col_width(0, 40);
+    m.set_col_width(1, 100);
+    m.set_colours(Qt::black, Qt::white, Qt::black);
+    grid.set_grid_lines(false);
+    grid.set_scroll_bars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
+    grid.resize(160, 40);
+    grid.show();
+  }
+  QImage picture() { return grid.viewport()->grab().toImage(); }
+};
+
+} // namespace
+
+void TextGridTest::long_text_is_cut_at_the_cell_edge() {
+  // A text wider than its cell is cut at the cell's edge, as the screens'
+  // tables always were: nothing spills into the next cell, and no ellipsis
+  // takes the place of its last characters.
+  DrawnGrid g;
+  g.grid.grid().set_cell(0, 0, "WWWWWWWWWWWWWWWW");
+  const QImage image = g.picture();
+  QVERIFY(any_text(image, QRect(30, 0, 8, 20)));  // runs to the cell's edge
+  QVERIFY(!any_text(image, QRect(41, 0, 60, 20))); // and no further
+}
+
+void TextGridTest::changed_cell_is_drawn_anew() {
+  // Laid-out texts are kept; a cell that changes must still show its new text.
+  DrawnGrid g;
+  TextGridModel &m = g.grid.grid();
+  m.set_cell(1, 0, "W");
+  const QImage one = g.picture();
+  m.set_cell(1, 0, "WWWWWWWW");
+  const QImage many = g.picture();
+  QVERIFY(!any_text(one, QRect(60, 0, 40, 20)));
+  QVERIFY(any_text(many, QRect(60, 0, 40, 20)));
+  m.set_cell(1, 0, "W");
+  QCOMPARE(g.picture(), one);
 }
 
 QTEST_MAIN(TextGridTest)
