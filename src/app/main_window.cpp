@@ -4,6 +4,7 @@
 #include "listening_address.h"
 #include "protocol/text8.h"
 #include "toolkit/dialogs.h"
+#include "toolkit/frame_pacer.h"
 #include "toolkit/logo.h"
 
 #include <QCloseEvent>
@@ -46,7 +47,7 @@ void fit_label(QLabel *l) {
 
 // Screens come to the front at most once per display frame: a busy mixed feed
 // would otherwise restack and activate windows thousands of times a second.
-constexpr qint64 kFrameNs = 16666667;
+constexpr qint64 kFrameNs = FramePacer::kFrameNs;
 
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
 

@@ -41,6 +41,24 @@ template <typename Done> bool spin_until(Done done) {
   return done();
 }
 
+// A shown window with one label, watched by a pacer, its first paints done.
+struct PacedWindow {
+  QWidget window;
+  PaintedLabel *label = new PaintedLabel(QStringLiteral("start"), &window);
+  FramePacer pacer;
+
+  bool show() {
+    label->clock.start();
+    pacer.watch(&window);
+    window.resize(200, 50);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+      return false;
+    spin(50);
+    return true;
+  }
+};
+
 } // namespace
 
 class FramePacerTest : public QObject {
@@ -52,15 +70,10 @@ private slots:
 };
 
 void FramePacerTest::changes_paint_at_most_once_a_frame_and_the_last_is_painted() {
-  QWidget window;
-  window.resize(200, 50);
-  auto *label = new PaintedLabel(QStringLiteral("start"), &window);
-  label->clock.start();
-  FramePacer pacer;
-  pacer.watch(&window);
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  spin(50);
+  PacedWindow w;
+  QVERIFY(w.show());
+  PaintedLabel *label = w.label;
+  FramePacer &pacer = w.pacer;
   label->at_ns.clear();
 
   // A change every turn of the loop for 200 ms: far more than 60 a second.
@@ -85,14 +98,10 @@ void FramePacerTest::changes_paint_at_most_once_a_frame_and_the_last_is_painted(
 }
 
 void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once() {
-  QWidget window;
-  auto *label = new PaintedLabel(QStringLiteral("start"), &window);
-  label->clock.start();
-  FramePacer pacer;
-  pacer.watch(&window);
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  spin(50);
+  PacedWindow w;
+  QVERIFY(w.show());
+  PaintedLabel *label = w.label;
+  FramePacer &pacer = w.pacer;
   const qint64 held = pacer.held();
   label->setText(QStringLiteral("next"));
   QVERIFY(spin_until([&] { return label->last_painted == "next"; }));
