@@ -1,9 +1,10 @@
 #include "text8.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -28,6 +29,24 @@ const std::array<char16_t, 256> &decode_table() {
   return table;
 }
 
+// The byte of one character, or "?" when the code page has none. Each
+// character is looked up on its own, so one missing character never changes
+// the bytes of the others.
+char byte_of(char16_t c, const std::array<char16_t, 256> &from_byte) {
+  static const std::array<std::pair<char16_t, unsigned char>, 256> by_char = [&from_byte] {
+    std::array<std::pair<char16_t, unsigned char>, 256> t{};
+    for (int b = 0; b < 256; ++b)
+      t[b] = {from_byte[b], static_cast<unsigned char>(b)};
+    std::sort(t.begin(), t.end());
+    return t;
+  }();
+  const auto it = std::lower_bound(by_char.begin(), by_char.end(),
+                                   std::pair<char16_t, unsigned char>{c, 0});
+  if (it == by_char.end() || it->first != c)
+    return '?';
+  return char(it->second);
+}
+
 } // namespace
 
 QString from_8bit(QByteArrayView text) {
@@ -40,9 +59,18 @@ QString from_8bit(QByteArrayView text) {
 }
 
 QByteArray to_8bit(const QString &text) {
-  QStringEncoder encoder("windows-1252");
-  if (!encoder.isValid())
-    return text.toLatin1();
-  QByteArray out = encoder.encode(text);
-  return encoder.hasError() ? text.toLatin1() : out;
+  const auto &from_byte = decode_table();
+  QByteArray out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    // A character outside the basic plane is one character, one "?".
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      ++i;
+      out += '?';
+      continue;
+    }
+    out += byte_of(c.unicode(), from_byte);
+  }
+  return out;
 }

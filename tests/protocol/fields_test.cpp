@@ -23,6 +23,8 @@ private slots:
   void cut_at_point_data();
   void cut_at_point();
   void windows_1252_text();
+  void to_8bit_each_character_data();
+  void to_8bit_each_character();
 };
 
 namespace {
@@ -243,6 +245,26 @@ void FieldsTest::windows_1252_text() {
   for (int b = 0; b < 256; ++b)
     all.append(char(b));
   QCOMPARE(from_8bit(all).size(), 256);
+  QCOMPARE(to_8bit(from_8bit(all)), all);
+}
+
+void FieldsTest::to_8bit_each_character_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::newRow("euro") << QString::fromUtf8("€") << QByteArray("\x80");
+  QTest::newRow("outside the code page") << QString::fromUtf8("Ā") << QByteArray("?");
+  QTest::newRow("euro then outside") << QString::fromUtf8("€Ā") << QByteArray("\x80?");
+  QTest::newRow("mixed line")
+      << QString::fromUtf8("Zürich – Łódź €5") << QByteArray("Z\xFC" "rich \x96 ?\xF3" "d? \x80" "5");
+  QTest::newRow("outside the basic plane is one character")
+      << QString::fromUtf8("a😀b") << QByteArray("a?b");
+  QTest::newRow("a lone surrogate") << QString(QChar(0xD800)) + "x" << QByteArray("?x");
+}
+
+void FieldsTest::to_8bit_each_character() {
+  QFETCH(QString, text);
+  QFETCH(QByteArray, bytes);
+  QCOMPARE(to_8bit(text), bytes);
 }
 
 QTEST_APPLESS_MAIN(FieldsTest)

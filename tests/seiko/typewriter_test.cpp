@@ -1,3 +1,4 @@
+#include "protocol/text8.h"
 #include "seiko/seikomon_form.h"
 #include "seiko/seikoreradu_form.h"
 #include "support/recording_dialogs.h"
@@ -114,6 +115,11 @@ void TypewriterTest::enter_sends_the_six_lines_data() {
   QTest::newRow("ten in the last line") << 6 << QString("0123456789") << QByteArray("0123456789");
   QTest::newRow("blanks in line 3") << 3 << QString(" X ") << QByteArray(" X        ");
   QTest::newRow("8-bit text") << 2 << QString::fromLatin1("caf\xe9") << QByteArray("caf\xe9      ");
+  QTest::newRow("euro sign") << 4 << QString::fromUtf8("5 €") << QByteArray("5 \x80       ");
+  QTest::newRow("outside the code page")
+      << 5 << QString::fromUtf8("Ā") << QByteArray("?         ");
+  QTest::newRow("euro beside a character without a byte")
+      << 1 << QString::fromUtf8("€Ā€") << QByteArray("\x80?\x80       ");
 }
 
 void TypewriterTest::enter_sends_the_six_lines() {
@@ -130,7 +136,7 @@ void TypewriterTest::enter_sends_the_six_lines() {
   QCOMPARE(rig.sent(), batch(lines));
   for (int k = 1; k <= 6; ++k)
     QCOMPARE(rig.monitor.panel_label(k)->text(),
-             QString::fromLatin1(lines[k - 1].leftJustified(10, ' ')));
+             from_8bit(lines[k - 1].leftJustified(10, ' ')));
   QVERIFY(rig.typewriter.isVisible()); // sending does not close it
   QCOMPARE(rig.typewriter.line(line)->text(), typed);
 }
