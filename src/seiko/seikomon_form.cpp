@@ -84,6 +84,10 @@ Tseikomon_form::Tseikomon_form(SeikoMonitorState &state, const Seams &seams, QWi
     report_serial(QStringLiteral("Seiko serial output COM%1: %2").arg(serial_port_number_).arg(why));
   });
 
+  // A coarse timer would round 990 ms to whole seconds, so every tick would
+  // read the clock at the same point of the second and jitter would skip or
+  // repeat a second on the panels.
+  r->setTimerType(Qt::PreciseTimer);
   r->setInterval(990);
   connect(r, &QTimer::timeout, this, &Tseikomon_form::rTimer);
   FormCreate();
@@ -164,24 +168,22 @@ void Tseikomon_form::send_display(const QByteArray &message) {
 }
 
 void Tseikomon_form::send_serial(int selector, QByteArrayView body) {
-  if (!open_serial(selector))
-    return;
+  open_serial(selector);
   const char stx = kStx, etx = kEtx;
   const bool whole = serial_->write(&stx, 1) == 1 &&
                      serial_->write(body.data(), body.size()) == body.size() &&
                      serial_->write(&etx, 1) == 1;
-  if (!whole) {
-    report_serial(QStringLiteral("Seiko serial output COM%1: %2")
-                      .arg(selector)
-                      .arg(serial_->errorString()));
-    return;
-  }
+  if (!whole)
+    throw SeikoSerialError(QStringLiteral("Seiko serial output COM%1: %2")
+                               .arg(selector)
+                               .arg(serial_->errorString())
+                               .toStdString());
   serial_reported_ = false;
 }
 
-bool Tseikomon_form::open_serial(int selector) {
+void Tseikomon_form::open_serial(int selector) {
   if (serial_->isOpen() && serial_port_number_ == selector)
-    return true;
+    return;
   if (serial_->isOpen())
     serial_->close();
   serial_port_number_ = selector;
@@ -194,11 +196,21 @@ bool Tseikomon_form::open_serial(int selector) {
   serial_->setStopBits(QSerialPort::OneStop);
   serial_->setFlowControl(QSerialPort::NoFlowControl);
   if (serial_->open(QIODevice::WriteOnly))
+    return;
+  throw SeikoSerialError(QStringLiteral("Could not open COM%1 (%2) for the Seiko display: %3")
+                             .arg(selector)
+                             .arg(device, serial_->errorString())
+                             .toStdString());
+}
+
+bool Tseikomon_form::run_handler(const std::function<void()> &handler) {
+  try {
+    handler();
     return true;
-  report_serial(QStringLiteral("Could not open COM%1 (%2) for the Seiko display: %3")
-                    .arg(selector)
-                    .arg(device, serial_->errorString()));
-  return false;
+  } catch (const SeikoSerialError &e) {
+    report_serial(QString::fromStdString(e.what()));
+    return false;
+  }
 }
 
 void Tseikomon_form::report_serial(const QString &text) {
@@ -215,9 +227,11 @@ void Tseikomon_form::rTimer() {
   if (!isVisible() || !state_.tod_on)
     return;
   const QByteArray now = cut_at_point(format_clock_time(clock()));
-  for (int panel = 1; panel <= state_.panel_count; ++panel)
-    set_panel(state_.serial_selector, panel, now);
-  end_update(state_.serial_selector);
+  run_handler([&] {
+    for (int panel = 1; panel <= state_.panel_count; ++panel)
+      set_panel(state_.serial_selector, panel, now);
+    end_update(state_.serial_selector);
+  });
 }
 
 void Tseikomon_form::clear_btnClick() {
@@ -225,9 +239,11 @@ void Tseikomon_form::clear_btnClick() {
     state_.tod_on = false;
     update_tod_button();
   }
-  for (int panel = 1; panel <= state_.panel_count; ++panel)
-    set_panel(state_.serial_selector, panel, " ");
-  end_update(state_.serial_selector);
+  run_handler([&] {
+    for (int panel = 1; panel <= state_.panel_count; ++panel)
+      set_panel(state_.serial_selector, panel, " ");
+    end_update(state_.serial_selector);
+  });
 }
 
 void Tseikomon_form::tod_btnClick() {

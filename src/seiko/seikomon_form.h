@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <stdexcept>
 
 class LedLabel;
 class QPushButton;
@@ -27,6 +28,14 @@ struct SeikoMonitorState {
   quint16 display_port = 29099;                 // the display's port; nothing connects by it yet
 };
 
+// A serial line that could not be opened or written: it ends the handler
+// that caused the write, so nothing after the failing message is sent or
+// stored.
+class SeikoSerialError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
 // The Seiko display monitor: sends panel and update-end messages to the
 // display connection (and to serial COM n when a caller's selector n is above
 // 0) and mirrors the panels on six LED read-outs.
@@ -37,10 +46,16 @@ public:
   ~Tseikomon_form() override;
 
   // One panel message (panel 1..6); a negative panel only stores the
-  // selector and repaints. The read-outs change at end_update.
+  // selector and repaints. The read-outs change at end_update. Both throw
+  // SeikoSerialError when the serial line fails, before anything else of
+  // the call is done; callers run them inside run_handler.
   void set_panel(int selector, int panel, QByteArrayView text);
   // The update-end message; a visible window then shows the stored texts.
   void end_update(int selector);
+
+  // Runs one handler that writes to the display. A serial failure ends the
+  // handler there and is reported, once per run of failures; false then.
+  bool run_handler(const std::function<void()> &handler);
 
   // Connects WSocket1 to the display; messages go out once it is connected.
   void connect_display(const QString &host, quint16 port);
@@ -75,7 +90,7 @@ private:
   void FormDestroy();
   void send_display(const QByteArray &message);
   void send_serial(int selector, QByteArrayView body);
-  bool open_serial(int selector);
+  void open_serial(int selector);
   void report_serial(const QString &text);
 
   SeikoMonitorState &state_;

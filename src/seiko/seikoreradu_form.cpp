@@ -2,6 +2,7 @@
 
 #include "protocol/text8.h"
 #include "seikomon_form.h"
+#include "toolkit/outer_size.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -17,7 +18,7 @@ Tseikoreradu_form::Tseikoreradu_form(Tseikomon_form &monitor, QWidget *parent)
                           Qt::WindowCloseButtonHint),
       monitor_(monitor) {
   setWindowTitle(QStringLiteral("Seiko Rirov & Evida Vodovoviri"));
-  resize(267, 186);
+  keep_outer_size(this, QSize(267, 186), false);
   move(345, 105);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::red);
@@ -62,9 +63,11 @@ Tseikoreradu_form::Tseikoreradu_form(Tseikomon_form &monitor, QWidget *parent)
 }
 
 void Tseikoreradu_form::send_lines() {
-  for (int k = 1; k <= kLines; ++k)
-    monitor_.set_panel(monitor_.state().serial_selector, k, to_8bit(line(k)->text()));
-  monitor_.end_update(monitor_.state().serial_selector);
+  monitor_.run_handler([this] {
+    for (int k = 1; k <= kLines; ++k)
+      monitor_.set_panel(monitor_.state().serial_selector, k, to_8bit(line(k)->text()));
+    monitor_.end_update(monitor_.state().serial_selector);
+  });
 }
 
 void Tseikoreradu_form::FormShow() { edits_[0]->setFocus(); }

@@ -5,6 +5,8 @@
 #include "support/test_env.h"
 #include "toolkit/led_label.h"
 
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -116,7 +118,9 @@ private slots:
   void unconnected_display_is_no_error();
   void serial_line_over_a_pty_data();
   void serial_line_over_a_pty();
-  void serial_open_failure_is_reported_once();
+  void serial_failure_ends_the_handler_data();
+  void serial_failure_ends_the_handler();
+  void ticks_every_990_ms();
   void message_places_the_typewriter();
 };
 
@@ -363,32 +367,84 @@ void MonitorTest::serial_line_over_a_pty() {
   QCOMPARE(pty.read_bytes(expected.size() + tick.size()), expected + tick);
   QCOMPARE(rig.sent(), tick);
   QCOMPARE(rig.ports_asked.size(), 1); // opened once, kept open
+  QCOMPARE(pty.line_settings(), QString("2400 8N1"));
   QVERIFY(rig.dialogs.boxes.isEmpty());
 }
 
-void MonitorTest::serial_open_failure_is_reported_once() {
+void MonitorTest::serial_failure_ends_the_handler_data() {
+  QTest::addColumn<QString>("handler");
+  QTest::newRow("time of day") << QString("tick");
+  QTest::newRow("Clear") << QString("clear");
+  QTest::newRow("typewriter") << QString("typewriter");
+}
+
+void MonitorTest::serial_failure_ends_the_handler() {
+  QFETCH(QString, handler);
   Rig rig;
   QVERIFY(rig.peer);
+  Tseikoreradu_form typewriter(*rig.monitor);
+  typewriter.line(1)->setText("TYPED");
   rig.monitor->show();
-  rig.monitor->set_panel(2, 1, "A");
-  rig.monitor->set_panel(2, 2, "B");
-  rig.monitor->end_update(2);
-  QCOMPARE(rig.dialogs.boxes.size(), 1);
+  rig.monitor->set_panel(2, -1, ""); // the selector every later action passes on
+  auto run = [&] {
+    if (handler == "tick") {
+      rig.state.tod_on = true;
+      rig.monitor->rTimer();
+    } else if (handler == "clear") {
+      rig.monitor->clear_btnClick();
+    } else {
+      typewriter.send_lines();
+    }
+  };
+
+  run();
+  run();
+  // The failing write ends the handler: no panel after it, no update end,
+  // nothing stored, read-outs as they were.
+  QCOMPARE(rig.sent(), QByteArray());
+  for (const QByteArray &t : rig.state.panel_texts)
+    QVERIFY(t.isEmpty());
+  QCOMPARE(rig.readouts(), six(QString()));
+  QCOMPARE(rig.ports_asked, (QList<int>{2, 2})); // tried again by each handler
+  QCOMPARE(rig.dialogs.boxes.size(), 1);           // one box for the run of failures
   QCOMPARE(rig.dialogs.boxes[0].kind, QString("error"));
   QVERIFY2(rig.dialogs.boxes[0].text.contains("COM2"), qPrintable(rig.dialogs.boxes[0].text));
-  QCOMPARE(rig.ports_asked, (QList<int>{2, 2, 2})); // tried again at every send
-  // The display connection and the read-outs carry on.
-  QCOMPARE(rig.sent(), panel_msg(1, "A         ") + panel_msg(2, "B         ") + kEnd);
-  QCOMPARE(rig.monitor->panel_label(2)->text(), QString("B         "));
-  // Once the line works, a later failure is reported again.
+
+  // Once the line works the handler runs to its end; a later failure is a
+  // new run and is reported again.
   PtyPair pty;
   QVERIFY(pty.ok());
   rig.device = pty.slave_name();
-  rig.monitor->end_update(2);
-  QCOMPARE(pty.read_bytes(8), kEnd);
+  run();
+  const QByteArray batch = rig.sent();
+  QCOMPARE(batch.size(), 128);
+  QCOMPARE(pty.read_bytes(128), batch);
   rig.device = "/dev/null-no-such-tty";
-  rig.monitor->end_update(3);
+  rig.monitor->set_panel(3, -1, "");
+  run();
+  QCOMPARE(rig.sent(), QByteArray());
   QCOMPARE(rig.dialogs.boxes.size(), 2);
+}
+
+void MonitorTest::ticks_every_990_ms() {
+  Rig rig(false);
+  QTimer *timer = rig.monitor->timer();
+  QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+  // A few ticks measured from the first to the last: a precise timer keeps
+  // its schedule, so a late tick does not move the ones after it. The band
+  // is wide for a busy machine; a timer rounded to whole seconds or one
+  // that stalls falls outside it.
+  QSignalSpy ticks(timer, &QTimer::timeout);
+  QElapsedTimer clock;
+  QList<qint64> at;
+  QObject::connect(timer, &QTimer::timeout, [&] { at << clock.elapsed(); });
+  clock.start();
+  timer->start();
+  for (int i = 0; i < 5 && ticks.size() < 5; ++i)
+    ticks.wait(3000);
+  QCOMPARE(at.size(), 5);
+  const double mean = double(at.last() - at.first()) / (at.size() - 1);
+  QVERIFY2(mean > 900 && mean < 1080, qPrintable(QString("mean tick %1 ms").arg(mean)));
 }
 
 void MonitorTest::message_places_the_typewriter() {

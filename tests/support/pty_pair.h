@@ -17,6 +17,9 @@ public:
   // Collects what the master has, waiting until n bytes came or time is up;
   // returns everything received so far.
   QByteArray read_bytes(qsizetype n, int timeout_ms = 3000);
+  // The line settings the code under test gave the port, read back from the
+  // terminal: speed, data bits, parity letter and stop bits, as "9600 8N1".
+  QString line_settings() const;
 
 private:
   int master_ = -1;
