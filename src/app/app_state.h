@@ -29,3 +29,9 @@ struct AppState {
   SeikoMonitorState seiko;
   suite_settings suite;
 };
+
+// What v2globals.dat stores of the program's own state: the screen colours,
+// the listening address, the RTD driver's switch and integer.
+inline SuiteSettingsSources suite_settings_sources(const AppState &state) {
+  return {state.colours, state.listening_address, state.rtd.rtd_ip_broadcast, state.rtd.line87};
+}

@@ -51,12 +51,19 @@ struct suite_settings {
   QByteArray path_prefix;
 };
 
-// The values the file stores that other parts of the program own.
+// The values the file stores that other parts of the program own. They have
+// no defaults of their own: the program builds them from its state (start-up
+// sets the colours, the address and the switch), so none can be left at 0.
 struct SuiteSettingsSources {
-  ScreenColours colours;                            // lines 63..65
-  QByteArray listening_address = "255.255.255.255"; // line 82
-  bool rtd_ip_broadcast = true;                     // line 83
-  std::int32_t rtd_line87 = 0;                      // kept with the RTD driver
+  SuiteSettingsSources(const ScreenColours &colours, QByteArrayView listening_address,
+                       bool rtd_ip_broadcast, std::int32_t rtd_line87)
+      : colours(colours), listening_address(listening_address.toByteArray()),
+        rtd_ip_broadcast(rtd_ip_broadcast), rtd_line87(rtd_line87) {}
+
+  ScreenColours colours;        // lines 63..65
+  QByteArray listening_address; // line 82
+  bool rtd_ip_broadcast;        // line 83
+  std::int32_t rtd_line87;      // kept with the RTD driver
 };
 
 inline constexpr int kSuiteSettingsLines = 94;

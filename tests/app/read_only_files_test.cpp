@@ -3,6 +3,7 @@
 // is handled as each file's rules say, and what was on disk stays byte for
 // byte.
 
+#include "app/app_state.h"
 #include "app/listening_address.h"
 #include "reradu/frame_store.h"
 #include "suite/suite_settings.h"
@@ -102,9 +103,9 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
   if (file == "commentator.dat") {
     previous = "10.0.0.1\r\n";
   } else if (file == "v2globals.dat") {
-    SuiteSettingsSources sources;
-    sources.listening_address = "10.0.0.1";
-    previous = suite_settings_bytes(suite_settings{}, sources);
+    AppState state;
+    state.listening_address = "10.0.0.1";
+    previous = suite_settings_bytes(state.suite, suite_settings_sources(state));
   } else {
     for (int n = 0; n < qd_frame_count; ++n)
       previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
@@ -122,7 +123,8 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
     if (file == "commentator.dat") {
       result = save_listening_address("10.0.0.2");
     } else if (file == "v2globals.dat") {
-      result = save_suite_settings(suite_settings{}, SuiteSettingsSources{});
+      const AppState state;
+      result = save_suite_settings(state.suite, suite_settings_sources(state));
     } else {
       // reradu.dat is written in place: a writable file in a read-only
       // folder takes the frame, a read-only file takes nothing, silently.

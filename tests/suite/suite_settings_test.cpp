@@ -16,9 +16,7 @@ namespace {
 // The sources as start-up leaves them: the main window's colours, the default
 // address, the RTD switch on.
 SuiteSettingsSources fresh_sources() {
-  SuiteSettingsSources s;
-  s.colours = {0x000000, 0xFFFFFF, 0x800080};
-  return s;
+  return {{0x000000, 0xFFFFFF, 0x800080}, "255.255.255.255", true, 0};
 }
 
 // The fresh file written out by hand, line by line.
@@ -175,6 +173,31 @@ void SuiteSettingsTest::line_values_data() {
       << Change([](auto &s, auto &) { s.csv_folder = "csv"; }) << 91 << QByteArray("csv");
   QTest::newRow("line 94") << Change([](auto &s, auto &) { s.line94 = -1; }) << 94
                            << QByteArray("-1");
+  // Short texts are cut after their 255th character; the long texts are not.
+  const QByteArray long_text = QByteArray(200, 'a') + QByteArray(200, 'b');
+  const QByteArray cut = long_text.left(255);
+  QTest::newRow("line 3 cut") << Change([=](auto &s, auto &) { s.line3 = long_text; }) << 3 << cut;
+  QTest::newRow("line 4 cut") << Change([=](auto &s, auto &) { s.line4 = long_text; }) << 4 << cut;
+  QTest::newRow("line 56 cut") << Change([=](auto &s, auto &) { s.line56 = long_text; }) << 56
+                               << cut;
+  QTest::newRow("line 74 cut") << Change([=](auto &s, auto &) { s.line74 = long_text; }) << 74
+                               << cut;
+  QTest::newRow("line 75 cut") << Change([=](auto &s, auto &) { s.line75 = long_text; }) << 75
+                               << cut;
+  QTest::newRow("line 62 whole") << Change([=](auto &s, auto &) { s.line62 = long_text; }) << 62
+                                 << long_text;
+  QTest::newRow("line 84 whole") << Change([=](auto &s, auto &) { s.line84 = long_text; }) << 84
+                                 << long_text;
+  QTest::newRow("line 85 whole") << Change([=](auto &s, auto &) { s.line85 = long_text; }) << 85
+                                 << long_text;
+  QTest::newRow("line 89 whole")
+      << Change([=](auto &s, auto &) { s.html_folder = long_text; }) << 89 << long_text;
+  QTest::newRow("line 90 whole")
+      << Change([=](auto &s, auto &) { s.pdf_folder = long_text; }) << 90 << long_text;
+  QTest::newRow("line 91 whole")
+      << Change([=](auto &s, auto &) { s.csv_folder = long_text; }) << 91 << long_text;
+  QTest::newRow("line 92 whole")
+      << Change([=](auto &s, auto &) { s.fourth_folder = long_text; }) << 92 << long_text;
 }
 
 void SuiteSettingsTest::line_values() {
