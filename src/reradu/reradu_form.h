@@ -32,6 +32,8 @@ public:
   void set_import_form(Tqdimport_form *import) { import_ = import; }
   // Where the {reradu} packet goes; the program broadcasts.
   void set_commentator_address(const QHostAddress &address) { commentator_address_ = address; }
+  const QHostAddress &commentator_address() const { return commentator_address_; }
+  const QUdpSocket *commentator_socket() const { return WSocket1; }
 
   // Shows the import window modally; tests replace it, as the real one runs
   // a nested event loop until the window is closed.

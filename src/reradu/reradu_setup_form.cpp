@@ -1,5 +1,7 @@
 #include "reradu_setup_form.h"
 
+#include "toolkit/outer_size.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
@@ -33,7 +35,7 @@ Treradu_setup_form::Treradu_setup_form(QdNameTables &names, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       names_(names) {
   setWindowTitle(QStringLiteral("RERadu Setup"));
-  setFixedSize(182, 363);
+  keep_outer_size(this, QSize(182, 363), true);
   setAutoFillBackground(true);
   QPalette p = palette();
   p.setColor(QPalette::Window, QColor(0xA6, 0xCA, 0xF0));

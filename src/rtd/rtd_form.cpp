@@ -1,6 +1,8 @@
 #include "rtd_form.h"
 
 #include "protocol/text8.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/outer_size.h"
 
 #include <QGroupBox>
 #include <QListWidget>
@@ -12,9 +14,18 @@
 namespace {
 
 constexpr int max_log_lines = 100;
+constexpr int kItemHeight = 11;
+constexpr int kListExtent = 3000;
 // The boards' driver asked for this output buffer; QSerialPort grows its
 // write buffer as needed, so the figure is only kept for the record.
 [[maybe_unused]] constexpr int serial_output_buffer = 40096;
+
+// The failures of opening that say the port itself is missing or taken, as
+// opposed to a device that cannot be set up as a serial line.
+bool is_serial_port_error(QSerialPort::SerialPortError error) {
+  return error == QSerialPort::DeviceNotFoundError || error == QSerialPort::PermissionError ||
+         error == QSerialPort::OpenError;
+}
 
 bool open_udp(QUdpSocket *socket) {
   if (socket->state() == QAbstractSocket::BoundState)
@@ -32,15 +43,20 @@ Trtd_form::Trtd_form(RtdDriverState &state, const QdSettings &settings, const Se
       GroupBox1(new QGroupBox(QStringLiteral("Messages"), this)),
       ListBox1(new QListWidget(GroupBox1)) {
   setWindowTitle(QStringLiteral("c"));
-  resize(270, 161);
+  keep_outer_size(this, QSize(270, 161), false);
   setAutoFillBackground(true);
   QPalette p = palette();
   p.setColor(QPalette::Window, Qt::black);
   setPalette(p);
 
-  GroupBox1->setStyleSheet(QStringLiteral("QGroupBox { color: #008000; }"));
+  GroupBox1->setAutoFillBackground(true);
+  QPalette gp = GroupBox1->palette();
+  gp.setColor(QPalette::Window, QColor(0x00, 0x80, 0x00));
+  GroupBox1->setPalette(gp);
+  // The group box keeps its design margins to the client area's edges
+  // (257 x 129 in a client of 262 x 134) as the window grows.
   auto *outer = new QVBoxLayout(this);
-  outer->setContentsMargins(0, 0, 13, 32);
+  outer->setContentsMargins(0, 0, 5, 5);
   outer->addWidget(GroupBox1);
   auto *inner = new QVBoxLayout(GroupBox1);
   inner->setContentsMargins(4, 12, 8, 4);
@@ -102,7 +118,7 @@ void Trtd_form::rtd_send(int com_port, int rtd_port, int code, const RtdLines &l
   sending_ = false;
 }
 
-void Trtd_form::open_serial(int com_port) {
+bool Trtd_form::open_serial(int com_port) {
   rtd_log(QStringLiteral("opening COM%1 for RTD").arg(com_port));
   const QString device =
       seams_.serial_device ? seams_.serial_device(com_port) : default_serial_device(com_port);
@@ -111,16 +127,26 @@ void Trtd_form::open_serial(int com_port) {
   apdcoma->setParity(QSerialPort::NoParity);
   apdcoma->setDataBits(QSerialPort::Data8);
   apdcoma->setStopBits(QSerialPort::OneStop);
-  // Every failure QSerialPort reports on opening is a serial-port error: the
-  // send goes on without serial output and the next send tries again.
-  if (!apdcoma->open(QIODevice::WriteOnly))
+  if (apdcoma->open(QIODevice::WriteOnly))
+    return true;
+  if (is_serial_port_error(apdcoma->error())) {
+    // No such port, or someone else holds it: the send goes on without
+    // serial output and the next send tries again.
     rtd_log(QStringLiteral("ERROR opening COM %1. RTD serial output disabled.").arg(com_port));
+    return true;
+  }
+  // The device is there but cannot be set up as a serial line.
+  if (seams_.dialogs)
+    seams_.dialogs->general_error(this, QStringLiteral("COM%1 (%2): %3")
+                                            .arg(com_port)
+                                            .arg(device, apdcoma->errorString()));
+  return false;
 }
 
 void Trtd_form::send_one(const PendingSend &send) {
   const int n = send.com_port;
-  if (n > 0 && !apdcoma->isOpen())
-    open_serial(n);
+  if (n > 0 && !apdcoma->isOpen() && !open_serial(n))
+    return; // abandoned; the general error report showed why
 
   const int p = send.rtd_port == 0 ? destinations_.rtd_default_port : send.rtd_port;
 
@@ -175,7 +201,10 @@ void Trtd_form::rtd_show_caption(int com_port) {
 }
 
 void Trtd_form::rtd_log(const QString &text) {
-  ListBox1->addItem(text);
+  auto *item = new QListWidgetItem(text);
+  // Every line is 11 px high, and the list scrolls 3000 px sideways.
+  item->setSizeHint(QSize(kListExtent, kItemHeight));
+  ListBox1->addItem(item);
   while (ListBox1->count() > max_log_lines)
     delete ListBox1->takeItem(0);
   if (ListBox1->count() > 2)

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstdint>
 #include <deque>
 
 class QGroupBox;
@@ -16,10 +17,12 @@ class QSerialPort;
 class QUdpSocket;
 
 // The driver's process-wide values: the IP-broadcast switch (stored by the
-// suite settings writer) and the message counter.
+// suite settings writer), the message counter, and an integer the suite
+// settings carry with the driver.
 struct RtdDriverState {
   bool rtd_ip_broadcast = true;
   int rtd_sequence = 0;
+  std::int32_t line87 = 0; // stored in the suite settings; nothing here sets it
 };
 
 // Where the two UDP outputs go. The program broadcasts; tests aim them at
@@ -39,7 +42,9 @@ public:
             QWidget *parent = nullptr);
   ~Trtd_form() override;
 
-  // Builds one RTD message and writes it to the outputs. A send asked for
+  // Builds one RTD message and writes it to the outputs. A serial device
+  // that cannot be set up abandons the send with the general error report.
+  // A send asked for
   // while another is in progress (from the event pass before the 1500
   // datagram) runs after it, so every output sees the messages in order.
   void rtd_send(int com_port, int rtd_port, int code, const RtdLines &lines);
@@ -57,6 +62,10 @@ public:
   bool serial_open() const;
   bool rtd_socket_open() const;
   bool socket_1500_open() const;
+  QGroupBox *messages_box() const { return GroupBox1; }
+  QListWidget *message_list() const { return ListBox1; }
+  const QUdpSocket *rtd_socket() const { return WSocket1; }
+  const QUdpSocket *socket_1500() const { return socket1500; }
 
 protected:
   void showEvent(QShowEvent *event) override;
@@ -74,7 +83,8 @@ private:
   void FormShow();
   void FormHide();
   void send_one(const PendingSend &send);
-  void open_serial(int com_port);
+  // False when the send must be abandoned.
+  bool open_serial(int com_port);
 
   RtdDriverState &state_;
   const QdSettings &settings_;

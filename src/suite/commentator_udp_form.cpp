@@ -1,5 +1,8 @@
 #include "commentator_udp_form.h"
 
+#include "toolkit/outer_size.h"
+
+#include <QEvent>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QScreen>
@@ -13,7 +16,6 @@ TCommentator_udp_form::TCommentator_udp_form(BroadcastState &state,
       state_(state), destination_(destination), socket_(new QUdpSocket(this)),
       Timer1(new QTimer(this)), ListBox1(new QListWidget(this)) {
   setWindowTitle(QStringLiteral("Commentator_udp_form"));
-  setFixedSize(701, 113);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::red);
   setPalette(pal);
@@ -21,7 +23,8 @@ TCommentator_udp_form::TCommentator_udp_form(BroadcastState &state,
 
   ListBox1->setGeometry(16, 4, 673, 101);
   ListBox1->setStyleSheet(QStringLiteral("background: white"));
-  connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
+  // A double click anywhere on the list, on an item or not, empties it.
+  ListBox1->viewport()->installEventFilter(this);
 
   Timer1->setInterval(1000);
   connect(Timer1, &QTimer::timeout, this, &TCommentator_udp_form::Timer1Timer);
@@ -32,13 +35,17 @@ TCommentator_udp_form::~TCommentator_udp_form() = default;
 
 void TCommentator_udp_form::FormCreate() {
   Timer1->stop();
-  // Along the top edge of the screen, as wide as the screen.
+  // Along the top edge of the screen, as wide as the screen frame included;
+  // the frame is measured again once the window manager has framed it.
   move(0, 0);
-  if (QScreen *screen = QGuiApplication::primaryScreen()) {
-    const int frame = frameGeometry().width() - width();
-    setFixedWidth(qMax(100, screen->geometry().width() - frame));
-    ListBox1->resize(width() - 28, ListBox1->height()); // keeps its right margin
-  }
+  new OuterSize(
+      this,
+      [this](const QMargins &frame) {
+        QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        const int outer = screen ? screen->geometry().width() : 701 + frame.left() + frame.right();
+        return QSize(qMax(100, outer - frame.left() - frame.right()), 113);
+      },
+      true);
   for (QByteArray &slot : state_.broadcast_queue)
     slot.clear();
 }
@@ -72,3 +79,14 @@ void TCommentator_udp_form::Timer1Timer() {
 }
 
 void TCommentator_udp_form::ListBox1DblClick() { ListBox1->clear(); }
+
+void TCommentator_udp_form::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  ListBox1->resize(width() - 28, ListBox1->height()); // keeps its right margin
+}
+
+bool TCommentator_udp_form::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == ListBox1->viewport() && event->type() == QEvent::MouseButtonDblClick)
+    ListBox1DblClick();
+  return QWidget::eventFilter(watched, event);
+}

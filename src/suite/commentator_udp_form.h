@@ -41,6 +41,13 @@ public:
   void Timer1Timer();
   void ListBox1DblClick();
 
+  QUdpSocket *socket() const { return socket_; }
+  const QHostAddress &destination() const { return destination_; }
+
+protected:
+  void resizeEvent(QResizeEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
   void FormCreate();
 

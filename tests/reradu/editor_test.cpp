@@ -1,3 +1,4 @@
+#include "protocol/text8.h"
 #include "reradu/qdimport_form.h"
 #include "reradu/reradu_form.h"
 #include "rtd/rtd_form.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUdpSocket>
 #include <QtTest>
 
 namespace {
@@ -87,7 +89,11 @@ private slots:
   void send_cuts_only_the_copies_to_w();
   void reradu_packet_text_data();
   void reradu_packet_text();
+  void typed_text_to_disk_and_wire_data();
+  void typed_text_to_disk_and_wire();
   void no_packet_with_commentator_port_0();
+  void broadcast_outputs_data();
+  void broadcast_outputs();
   void shortened_line_keeps_old_bytes();
   void lines_9_and_10_survive();
   void short_file_gives_the_general_error();
@@ -210,8 +216,6 @@ void TestEditor::reradu_packet_text_data() {
       << QByteArray("{reradu}+{data},1,2,3,4,5,6,7,8,");
   QTest::newRow("blanks kept") << QStringList{" FINAL SPRINT "}
                                << QByteArray("{reradu}+{data}, FINAL SPRINT ,,,,,,,,");
-  QTest::newRow("8-bit text") << QStringList{"\u00c9T\u00c9"}
-                              << QByteArray("{reradu}+{data},\xc9T\xc9,,,,,,,,");
 }
 
 void TestEditor::reradu_packet_text() {
@@ -231,6 +235,38 @@ void TestEditor::reradu_packet_text() {
            QStringLiteral("Vorevadovid Winsock=%1").arg(rig.commentator_rx.port()));
 }
 
+void TestEditor::typed_text_to_disk_and_wire_data() {
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::newRow("Latin-1") << QString::fromUtf8("ÉTÉ") << QByteArray("\xc9T\xc9");
+  QTest::newRow("euro sign") << QString::fromUtf8("€") << QByteArray("\x80");
+  QTest::newRow("outside the code page") << QString::fromUtf8("Ā") << QByteArray("?");
+  QTest::newRow("mixed line") << QString::fromUtf8("€Ā Łódź 5€")
+                              << QByteArray("\x80? ?\xf3" "d? 5\x80");
+}
+
+void TestEditor::typed_text_to_disk_and_wire() {
+  QFETCH(QString, typed);
+  QFETCH(QByteArray, bytes);
+  Rig rig;
+  rig.use_commentator_port();
+  rig.create();
+  rig.editor->show();
+  rig.editor->edit(1)->setText(typed);
+  rig.editor->send_btn->click();
+  QVERIFY(rig.rtd_rx.wait_for(1));
+  QVERIFY(rig.rx_1500.wait_for(1));
+  QVERIFY(rig.commentator_rx.wait_for(1));
+  QCOMPARE(rig.slot(0, 0).left(1 + bytes.size()), slot_of(bytes));
+  QCOMPARE(rig.rtd_rx.datagrams[0].mid(8, 25), bytes.leftJustified(25, ' '));
+  QCOMPARE(rig.rx_1500.datagrams[0], rig.rtd_rx.datagrams[0]);
+  QCOMPARE(rig.commentator_rx.datagrams[0], "{reradu}+{data}," + bytes + ",,,,,,,,");
+  // Loaded again, the line shows what the file holds.
+  rig.editor->next_btn->click();
+  rig.editor->prev_btn->click();
+  QCOMPARE(rig.editor->edit(1)->text(), from_8bit(bytes));
+}
+
 void TestEditor::no_packet_with_commentator_port_0() {
   Rig rig;
   int passes = 0;
@@ -248,6 +284,36 @@ void TestEditor::no_packet_with_commentator_port_0() {
   QCOMPARE(rig.editor->Label2->text(), QStringLiteral("Vorevadovid Winsock=0"));
   rig.commentator_rx.wait_for(1, 200);
   QVERIFY(rig.commentator_rx.datagrams.isEmpty());
+}
+
+void TestEditor::broadcast_outputs_data() {
+  QTest::addColumn<QString>("output");
+  QTest::newRow("RTD broadcast") << "rtd";
+  QTest::newRow("1500 output") << "1500";
+  QTest::newRow("{reradu} packet") << "reradu";
+}
+
+// The outputs may broadcast and listen on every interface; their default
+// destination is the broadcast address. Read back, never sent to.
+void TestEditor::broadcast_outputs() {
+  QFETCH(QString, output);
+  Rig rig;
+  rig.use_commentator_port();
+  rig.create();
+  QCOMPARE(Trtd_form(rig.rtd_state, rig.state.settings, rig.seams).destinations().address,
+           QHostAddress(QStringLiteral("255.255.255.255")));
+  QCOMPARE(Treradu_form(rig.state, rig.seams).commentator_address(),
+           QHostAddress(QStringLiteral("255.255.255.255")));
+  rig.editor->show();
+  rig.editor->send_btn->click();
+  QVERIFY(rig.commentator_rx.wait_for(1));
+  const QUdpSocket *socket = output == "rtd"    ? rig.rtd->rtd_socket()
+                             : output == "1500" ? rig.rtd->socket_1500()
+                                                : rig.editor->commentator_socket();
+  QCOMPARE(socket->state(), QAbstractSocket::BoundState);
+  QCOMPARE(broadcast_option(*socket), 1);
+  QCOMPARE(socket->localAddress(), QHostAddress(QHostAddress::AnyIPv4));
+  QVERIFY(socket->localPort() != 0);
 }
 
 void TestEditor::shortened_line_keeps_old_bytes() {

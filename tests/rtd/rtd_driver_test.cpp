@@ -141,6 +141,7 @@ void TestRtdDriver::serial_output_on_a_pseudo_terminal() {
   QCOMPARE(log.value(0), QStringLiteral("opening COM3 for RTD"));
   QCOMPARE(log.value(2), "COM3>" + QString::fromLatin1(empty_frame_message('1')));
   QCOMPARE(rig.form->windowTitle(), QStringLiteral("v2.06 Quillforge RTD Driver COM=3 IP broadcast enabled"));
+  QCOMPARE(pty.line_settings(), QStringLiteral("9600 8N1"));
   QVERIFY(rig.rtd_rx.wait_for(2));
   QVERIFY(rig.rx_1500.wait_for(2));
   QCOMPARE(rig.rx_1500.datagrams[1], empty_frame_message('2'));
@@ -148,29 +149,46 @@ void TestRtdDriver::serial_output_on_a_pseudo_terminal() {
 
 void TestRtdDriver::missing_serial_port_data() {
   QTest::addColumn<int>("com");
-  QTest::newRow("COM1") << 1;
-  QTest::newRow("COM7") << 7;
+  QTest::addColumn<QString>("device");
+  QTest::addColumn<bool>("serial_port_error");
+  QTest::newRow("COM1 missing") << 1 << "/dev/no-such-rtd-port-1" << true;
+  QTest::newRow("COM7 missing") << 7 << "/dev/no-such-rtd-port-7" << true;
+  QTest::newRow("COM2 not a serial line") << 2 << "/dev/null" << false;
 }
 
 void TestRtdDriver::missing_serial_port() {
   QFETCH(int, com);
+  QFETCH(QString, device);
+  QFETCH(bool, serial_port_error);
   Rig rig;
-  rig.seams.serial_device = [](int n) {
-    return QStringLiteral("/dev/no-such-rtd-port-%1").arg(n);
-  };
+  rig.seams.serial_device = [&](int) { return device; };
   rig.send(com);
   rig.send(com);
   const QString opening = QStringLiteral("opening COM%1 for RTD").arg(com);
   const QString error = QStringLiteral("ERROR opening COM %1. RTD serial output disabled.").arg(com);
   const QStringList log = rig.form->log_lines();
   QCOMPARE(log.count(opening), 2); // every send tries again
-  QCOMPARE(log.count(error), 2);
   QCOMPARE(log.value(0), opening);
-  QCOMPARE(log.value(1), error);
   QVERIFY(!rig.form->serial_open());
-  QVERIFY(rig.rtd_rx.wait_for(2));
-  QVERIFY(rig.rx_1500.wait_for(2));
-  QVERIFY(rig.dialogs.boxes.isEmpty());
+  if (serial_port_error) {
+    // Logged; the send goes on to the UDP outputs.
+    QCOMPARE(log.count(error), 2);
+    QCOMPARE(log.value(1), error);
+    QVERIFY(rig.rtd_rx.wait_for(2));
+    QVERIFY(rig.rx_1500.wait_for(2));
+    QVERIFY(rig.dialogs.boxes.isEmpty());
+    return;
+  }
+  // Any other failure abandons the send and is shown by the general error
+  // report: nothing more is logged or sent, the caption stays.
+  QCOMPARE(log, (QStringList{opening, opening}));
+  QCOMPARE(rig.dialogs.boxes.size(), 2);
+  QCOMPARE(rig.dialogs.boxes[0].kind, QStringLiteral("error"));
+  QVERIFY2(rig.dialogs.boxes[0].text.contains(device), qPrintable(rig.dialogs.boxes[0].text));
+  QVERIFY(!rig.rx_1500.wait_for(1, 300));
+  QVERIFY(rig.rtd_rx.datagrams.isEmpty());
+  QCOMPARE(rig.state.rtd_sequence, 0);
+  QCOMPARE(rig.form->windowTitle(), QStringLiteral("c"));
 }
 
 void TestRtdDriver::ip_broadcast_switch_data() {

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <sys/socket.h>
+
 ScopedTempCwd::ScopedTempCwd() : old_(QDir::currentPath()) {
   QDir::setCurrent(dir_.path());
 }
@@ -51,6 +53,15 @@ QByteArray read_file(const QString &path) {
 bool write_file(const QString &path, const QByteArray &bytes) {
   QFile f(path);
   return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+int broadcast_option(const QUdpSocket &socket) {
+  int on = 0;
+  socklen_t size = sizeof on;
+  if (socket.socketDescriptor() < 0 ||
+      getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_BROADCAST, &on, &size) != 0)
+    return -1;
+  return on ? 1 : 0;
 }
 
 LoopbackReceiver::LoopbackReceiver() : socket_(new QUdpSocket) {

@@ -42,6 +42,10 @@ QByteArray read_file(const QString &path);
 // Writes a whole file; true on success.
 bool write_file(const QString &path, const QByteArray &bytes);
 
+// SO_BROADCAST of an open socket as the kernel holds it: 1 on, 0 off, -1
+// when it cannot be read.
+int broadcast_option(const QUdpSocket &socket);
+
 // A UDP receiver on 127.0.0.1 and an ephemeral port, collecting datagrams.
 class LoopbackReceiver {
 public:
