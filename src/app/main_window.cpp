@@ -191,7 +191,7 @@ void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView
   const qsizetype zero = datagram.indexOf('\0');
   const QByteArrayView packet = zero < 0 ? datagram : datagram.first(zero);
   if (accepted)
-    dispatch_packet(packet, *this);
+    dispatch(packet, *this);
   QByteArray line;
   if (accepted) {
     line.reserve(sender.size() + 1 + packet.size());

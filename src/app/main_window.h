@@ -38,6 +38,8 @@ public:
 
   // One received datagram: the filter, the dispatch, the log line.
   void handle_datagram(QByteArrayView datagram, QByteArrayView sender);
+  // Where accepted Packets go; tests wrap it to see every Packet arrive.
+  std::function<void(QByteArrayView packet, DispatchTarget &target)> dispatch = dispatch_packet;
 
   void show_listening_address();
   void IPSettings1Click();

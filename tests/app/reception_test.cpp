@@ -17,7 +17,8 @@ struct Fixture {
   AppState state;
   std::unique_ptr<Tcommentator0_form> main;
   QWidget scratch_window;
-  QList<QByteArray> applied; // every Packet handed to the scratch stand-in
+  QList<QByteArray> dispatched; // every Packet that reached the dispatcher
+  QList<QByteArray> applied;    // every Packet handed to the scratch stand-in
   int depth = 0;
   int max_depth = 0;
 
@@ -27,6 +28,10 @@ struct Fixture {
     if (address != "255.255.255.255")
       write_file("commentator.dat", address + "\r\n");
     main = std::make_unique<Tcommentator0_form>(state);
+    main->dispatch = [this](QByteArrayView p, DispatchTarget &target) {
+      dispatched.append(p.toByteArray());
+      dispatch_packet(p, target);
+    };
     main->set_screen(PacketKind::scratch,
                      {&scratch_window, [this](QByteArrayView p) {
                         ++depth;
@@ -79,29 +84,33 @@ void ReceptionTest::filter_and_log_data() {
   QTest::addColumn<QByteArray>("datagram");
   QTest::addColumn<QString>("line");
   QTest::addColumn<bool>("dispatched");
+  QTest::addColumn<bool>("applied");
   const QByteArray clr = "{scratch}+{clr}+";
   QTest::newRow("all senders, first port")
-      << QByteArray("255.255.255.255") << 0 << clr << "127.0.0.1>{scratch}+{clr}+" << true;
+      << QByteArray("255.255.255.255") << 0 << clr << "127.0.0.1>{scratch}+{clr}+" << true
+      << true;
   QTest::newRow("all senders, second port")
-      << QByteArray("255.255.255.255") << 1 << clr << "127.0.0.1>{scratch}+{clr}+" << true;
+      << QByteArray("255.255.255.255") << 1 << clr << "127.0.0.1>{scratch}+{clr}+" << true
+      << true;
   QTest::newRow("the one sender") << QByteArray("127.0.0.1") << 0 << clr
-                                  << "127.0.0.1>{scratch}+{clr}+" << true;
+                                  << "127.0.0.1>{scratch}+{clr}+" << true << true;
   QTest::newRow("another sender") << QByteArray("10.0.0.9") << 0 << clr
-                                  << "IGNORED packet from 127.0.0.1" << false;
+                                  << "IGNORED packet from 127.0.0.1" << false << false;
   QTest::newRow("leading zeros match nobody")
-      << QByteArray("127.000.000.001") << 1 << clr << "IGNORED packet from 127.0.0.1" << false;
+      << QByteArray("127.000.000.001") << 1 << clr << "IGNORED packet from 127.0.0.1" << false
+      << false;
   QTest::newRow("blank after address") << QByteArray("127.0.0.1 ") << 0 << clr
-                                       << "IGNORED packet from 127.0.0.1" << false;
+                                       << "IGNORED packet from 127.0.0.1" << false << false;
   QTest::newRow("empty address") << QByteArray("") << 0 << clr << "IGNORED packet from 127.0.0.1"
-                                 << false;
+                                 << false << false;
   QTest::newRow("empty datagram") << QByteArray("255.255.255.255") << 0 << QByteArray()
-                                  << "127.0.0.1>" << false;
+                                  << "127.0.0.1>" << true << false;
   QTest::newRow("zero byte inside") << QByteArray("255.255.255.255") << 0
                                     << QByteArray("{scratch}+{list}1\0{name}X", 24)
-                                    << "127.0.0.1>{scratch}+{list}1" << true;
+                                    << "127.0.0.1>{scratch}+{list}1" << true << true;
   QTest::newRow("8-bit text as Windows-1252")
       << QByteArray("255.255.255.255") << 0 << QByteArray("{title}\x80\xE9")
-      << QString::fromUtf8("127.0.0.1>{title}€é") << false;
+      << QString::fromUtf8("127.0.0.1>{title}€é") << true << false;
 }
 
 void ReceptionTest::filter_and_log() {
@@ -110,6 +119,7 @@ void ReceptionTest::filter_and_log() {
   QFETCH(QByteArray, datagram);
   QFETCH(QString, line);
   QFETCH(bool, dispatched);
+  QFETCH(bool, applied);
   Fixture f(address.isEmpty() ? QByteArray() : address);
   if (address.isEmpty()) {
     // An empty commentator.dat gives the empty address.
@@ -120,10 +130,10 @@ void ReceptionTest::filter_and_log() {
   QVERIFY(send_loopback(f.port(listener), datagram));
   QVERIFY(f.wait_log(1));
   QCOMPARE(f.log(), QStringList{line});
-  QCOMPARE(f.applied.size(), dispatched ? 1 : 0);
-  if (dispatched)
-    QCOMPARE(f.applied.first(), datagram.left(datagram.indexOf('\0') < 0 ? datagram.size()
-                                                                          : datagram.indexOf('\0')));
+  const QByteArray packet = datagram.left(datagram.indexOf('\0') < 0 ? datagram.size()
+                                                                      : datagram.indexOf('\0'));
+  QCOMPARE(f.dispatched, dispatched ? QList<QByteArray>{packet} : QList<QByteArray>{});
+  QCOMPARE(f.applied, applied ? QList<QByteArray>{packet} : QList<QByteArray>{});
 }
 
 void ReceptionTest::datagram_over_1024_bytes_dropped() {

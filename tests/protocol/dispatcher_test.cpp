@@ -24,8 +24,9 @@ const char *kind_name(PacketKind k) {
   return "?";
 }
 
-// Records every call in order; the screens' answers follow what the real
-// screens report for "{clr}" and for an omnium Packet without a line.
+// Records every call in order. Every kind answers "stop" to a "{clr}" flag,
+// so a row can show that the dispatcher ignores the answer where it must;
+// an omnium Packet without a readable line answers "failed".
 class RecordingTarget : public DispatchTarget {
 public:
   bool visible = true;
@@ -39,9 +40,7 @@ public:
   void process_events() override { calls << "events"; }
   ApplyResult apply(PacketKind k, QByteArrayView packet) override {
     calls << QStringLiteral("apply ") + kind_name(k);
-    const bool clears = k == PacketKind::scratch || k == PacketKind::omnium ||
-                        k == PacketKind::points_race;
-    if (clears && is_flag(packet, "{clr}"))
+    if (is_flag(packet, "{clr}"))
       return ApplyResult::stop;
     if (k == PacketKind::omnium && !strict_number(short_text(tag_value(packet, "{line}"))))
       return ApplyResult::failed;
@@ -90,8 +89,12 @@ void DispatcherTest::order_data() {
   QTest::newRow("time trial clear does not end (last kind)")
       << QByteArray("{tt}+{clr}+") << QStringList{"show tt", "apply tt"};
   QTest::newRow("reradu and sprint never end")
-      << QByteArray("{reradu}+{clr}+{sprintf}+")
-      << QStringList{"show reradu", "apply reradu", "show sprint", "apply sprint"};
+      << QByteArray("{reradu}+{clr}+{sprintf}+{tt}+")
+      << QStringList{"show reradu", "apply reradu", "show sprint", "apply sprint", "show tt",
+                     "apply tt"};
+  QTest::newRow("sprint does not end before points race")
+      << QByteArray("{sprintf}+{clr}+{ptsrace}+")
+      << QStringList{"show sprint", "apply sprint", "show ptsrace", "apply ptsrace"};
   QTest::newRow("kind minus selects nothing") << QByteArray("{scratch}-") << QStringList{};
   QTest::newRow("kind empty selects nothing") << QByteArray("{scratch}") << QStringList{};
   QTest::newRow("kind plus blank selects nothing") << QByteArray("{scratch}+ ") << QStringList{};
