@@ -4,7 +4,6 @@
 #include "support/recording_dialogs.h"
 #include "support/test_env.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -30,11 +29,11 @@ QByteArray huge_numbers() {
 class HostileInputTest : public QObject {
   Q_OBJECT
 private slots:
-  void datagram_is_handled_fast_and_listener_survives_data();
-  void datagram_is_handled_fast_and_listener_survives();
+  void datagram_is_handled_and_listener_survives_data();
+  void datagram_is_handled_and_listener_survives();
 };
 
-void HostileInputTest::datagram_is_handled_fast_and_listener_survives_data() {
+void HostileInputTest::datagram_is_handled_and_listener_survives_data() {
   QTest::addColumn<QByteArray>("datagram");
   QTest::addColumn<bool>("filtered");
   QTest::newRow("empty") << QByteArray() << false;
@@ -53,7 +52,7 @@ void HostileInputTest::datagram_is_handled_fast_and_listener_survives_data() {
   QTest::newRow("filtered sender") << QByteArray("{scratch}+{clr}+") << true;
 }
 
-void HostileInputTest::datagram_is_handled_fast_and_listener_survives() {
+void HostileInputTest::datagram_is_handled_and_listener_survives() {
   QFETCH(QByteArray, datagram);
   QFETCH(bool, filtered);
   ScopedTempCwd cwd;
@@ -67,16 +66,11 @@ void HostileInputTest::datagram_is_handled_fast_and_listener_survives() {
   Tcommentator0_form &main = windows.main_window();
   main.show();
 
-  // In the program, each datagram is handled within 50 ms. The first one
-  // also brings its windows up for the first time; the second is the cost of
-  // the datagram itself.
+  // Handled directly, twice (the first brings its windows up); how fast is
+  // measured by bench/hostile.
   main.handle_datagram(datagram.left(1024), "127.0.0.1");
-  QElapsedTimer t;
-  t.start();
   main.handle_datagram(datagram.left(1024), "127.0.0.1");
-  const qint64 ms = t.elapsed();
-  qInfo("handled in %lld ms", ms);
-  QVERIFY2(ms < 50, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+  QCOMPARE(main.log().lines().size(), 2); // one line each
 
   // Through the real listener: the hostile datagram, then 100 ms later a
   // valid one on the same listener, which is applied.

@@ -6,7 +6,6 @@
 #include "support/test_env.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -49,7 +48,7 @@ private slots:
   void sprint_and_time_trial_leave_time_trial_in_front();
   void burst_of_kinds_leaves_the_last_in_front();
   void malformed_omnium_keeps_listener_alive();
-  void huge_omnium_shape_is_fast();
+  void huge_omnium_shape_is_capped();
   void title_then_line_back_to_back_both_survive();
   void every_window_is_named_by_its_caption();
 };
@@ -116,17 +115,13 @@ void ScreensThroughListenersTest::malformed_omnium_keeps_listener_alive() {
   QCOMPARE(p.main().log().lines().last(), QStringLiteral("127.0.0.1>{scratch}+{title}Still here{eop}"));
 }
 
-void ScreensThroughListenersTest::huge_omnium_shape_is_fast() {
+// How fast: bench/hostile.
+void ScreensThroughListenersTest::huge_omnium_shape_is_capped() {
   Program p;
-  QElapsedTimer t;
-  t.start();
   QVERIFY(p.deliver(1, "{omnium}+{lines}2000000000{cols}2000000000{line}0"));
-  const qint64 ms = t.elapsed();
   auto *omnium = static_cast<Tomnium_commentator_form *>(p.windows->screen(PacketKind::omnium));
   QCOMPARE(omnium->results().row_count(), 999);
   QCOMPARE(omnium->results().col_count(), 999);
-  qInfo("handled in %lld ms", ms);
-  QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
 }
 
 void ScreensThroughListenersTest::title_then_line_back_to_back_both_survive() {

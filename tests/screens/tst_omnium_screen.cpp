@@ -1,6 +1,5 @@
 #include "screens/omnium_commentator_form.h"
 
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QtTest>
 
@@ -48,7 +47,7 @@ private slots:
   void line_equal_to_row_count_only_reshapes();
   void shrink_and_grow_keeps_cells();
   void long_cell_cut_to_255();
-  void huge_counts_capped_and_fast();
+  void huge_counts_capped();
   void shown_fills_given_screen();
   void closing_only_hides();
 };
@@ -227,16 +226,13 @@ void TestOmniumScreen::long_cell_cut_to_255() {
   QCOMPARE(f.results().cell(1, 3), QByteArray("b"));
 }
 
-void TestOmniumScreen::huge_counts_capped_and_fast() {
+void TestOmniumScreen::huge_counts_capped() {
   Tomnium_commentator_form f(kColours);
   f.set_screen_geometry_source([] { return QRect(0, 0, 1024, 768); });
   f.show();
-  QElapsedTimer clock;
-  clock.start();
+  // How fast: bench/hostile.
   QCOMPARE(f.apply_packet("{omnium}+{lines}2000000000{cols}2000000000{line}0"), ApplyResult::go_on);
   QCoreApplication::processEvents();
-  const qint64 elapsed = clock.elapsed();
-  QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
   QCOMPARE(f.results().row_count(), 999);
   QCOMPARE(f.results().col_count(), 999);
   QCOMPARE(f.results().col_width(998), 1);
