@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/mount.h>
 
@@ -26,6 +27,8 @@ private slots:
   void ok_in_dialog_writes_at_once();
   void dialog_closed_otherwise_changes_nothing();
   void listen_to_all_button_fills_edit();
+  void real_dialog_data();
+  void real_dialog();
   void hiding_main_window_writes_file();
 };
 
@@ -161,6 +164,41 @@ void ListeningAddressTest::dialog_closed_otherwise_changes_nothing() {
   f.main->IPSettings1Click();
   QCOMPARE(f.state.listening_address, QByteArray("10.0.0.7"));
   QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.7\r\n"));
+}
+
+void ListeningAddressTest::real_dialog_data() {
+  QTest::addColumn<QString>("way");
+  QTest::addColumn<QByteArray>("address");
+  QTest::newRow("Enter presses OK") << "enter" << QByteArray("10.1.2.3");
+  QTest::newRow("closed by its close box") << "close" << QByteArray("10.0.0.7");
+  QTest::newRow("Escape") << "escape" << QByteArray("10.0.0.7");
+}
+
+// The dialog the program runs, modally, typed into as the operator would.
+void ListeningAddressTest::real_dialog() {
+  QFETCH(QString, way);
+  QFETCH(QByteArray, address);
+  MainWindowFixture f;
+  QVERIFY(write_file("commentator.dat", "10.0.0.7\r\n"));
+  f.main->show();
+  Tip_listening_address_form &d = *f.dialog;
+  bool focus_in_edit = false;
+  QTimer::singleShot(0, &d, [&] {
+    focus_in_edit = d.focusWidget() == d.Edit1;
+    d.Edit1->selectAll();
+    QTest::keyClicks(d.Edit1, "10.1.2.3");
+    if (way == "enter")
+      QTest::keyClick(d.Edit1, Qt::Key_Return);
+    else if (way == "escape")
+      QTest::keyClick(d.Edit1, Qt::Key_Escape);
+    else
+      d.close();
+  });
+  QTimer::singleShot(5000, &d, &QDialog::reject); // never hang the suite
+  f.main->IPSettings1Click();
+  QVERIFY(focus_in_edit);
+  QCOMPARE(f.state.listening_address, address);
+  QCOMPARE(read_file("commentator.dat"), address + "\r\n");
 }
 
 void ListeningAddressTest::listen_to_all_button_fills_edit() {

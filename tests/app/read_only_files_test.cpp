@@ -6,12 +6,16 @@
 #include "app/app_state.h"
 #include "app/listening_address.h"
 #include "reradu/frame_store.h"
+#include "reradu/qdimport_form.h"
+#include "reradu/reradu_form.h"
 #include "suite/suite_settings.h"
 #include "support/recording_dialogs.h"
 #include "support/test_env.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <grp.h>
@@ -83,6 +87,8 @@ class ReadOnlyFilesTest : public QObject {
 private slots:
   void save_keeps_what_is_on_disk_data();
   void save_keeps_what_is_on_disk();
+  void read_only_frame_file_data();
+  void read_only_frame_file();
 };
 
 void ReadOnlyFilesTest::save_keeps_what_is_on_disk_data() {
@@ -153,6 +159,57 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
   QCOMPARE(read_file(file), previous);
   RecordingDialogs dialogs;
   QVERIFY(!report_suite_settings_save(result, dialogs, nullptr));
+  QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void ReadOnlyFilesTest::read_only_frame_file_data() {
+  QTest::addColumn<QString>("action");
+  QTest::newRow("start-up leaves it alone") << "start-up";
+  QTest::newRow("Import Text cannot proceed") << "import";
+}
+
+// A reradu.dat that cannot be opened for reading and writing: start-up
+// leaves it as it is and says nothing, the editor shows blank frames, and
+// Import Text reports it.
+void ReadOnlyFilesTest::read_only_frame_file() {
+  QFETCH(QString, action);
+  ScopedTempCwd cwd;
+  QByteArray previous;
+  for (int n = 0; n < qd_frame_count; ++n)
+    previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
+  QVERIFY(write_file("reradu.dat", previous));
+  QVERIFY(hand_over(cwd.file("reradu.dat"), 0444));
+  QVERIFY(hand_over(cwd.path(), 0755));
+
+  RecordingDialogs dialogs;
+  Seams seams = test_seams(dialogs);
+  ReraduState state;
+  int import_shown = 0;
+  QString first_line;
+  {
+    AsUnprivilegedUser nobody;
+    if (!nobody.ok())
+      QSKIP("cannot drop to an unprivileged user here");
+    Treradu_form editor(state, seams);
+    Tqdimport_form import(seams);
+    editor.set_import_form(&import);
+    editor.show_import_modally = [&](Tqdimport_form &) { ++import_shown; };
+    editor.show();
+    first_line = editor.edit(1)->text();
+    if (action == "import")
+      editor.import_btn->click();
+    editor.hide();
+  }
+  QCOMPARE(first_line, QString());
+  QCOMPARE(read_file("reradu.dat"), previous);
+  QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{"reradu.dat"});
+  QCOMPARE(import_shown, 0);
+  if (action == "import") {
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.boxes[0].kind, QStringLiteral("error"));
+    QCOMPARE(dialogs.boxes[0].text, QStringLiteral("File read error. Cannot proceed."));
+    return;
+  }
   QVERIFY(dialogs.boxes.isEmpty());
 }
 

@@ -4,6 +4,9 @@
 #include "support/test_env.h"
 
 #include <QCoreApplication>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -56,6 +59,7 @@ private slots:
   void log_keeps_newest_100_data();
   void log_keeps_newest_100();
   void show_clears_and_hide_closes();
+  void message_list_lines();
   void send_inside_send_keeps_order();
 };
 
@@ -271,6 +275,22 @@ void TestRtdDriver::show_clears_and_hide_closes() {
   QVERIFY(after.value(1).startsWith("opening WINSOCK "));
   QVERIFY(!after.join('|').contains("1500 RTD")); // the 1500 socket stayed open
   QVERIFY(rig.rx_1500.wait_for(2));
+}
+
+// Lines 11 px high on a list that scrolls 3000 px sideways, in a green box.
+void TestRtdDriver::message_list_lines() {
+  Rig rig;
+  rig.form->show();
+  rig.form->rtd_log("short");
+  rig.form->rtd_log(QString(400, 'W')); // wider than 3000 px in any font here
+  QListWidget *list = rig.form->message_list();
+  QCoreApplication::processEvents();
+  QCOMPARE(list->visualItemRect(list->item(0)).height(), 11);
+  QCOMPARE(list->visualItemRect(list->item(1)).top() - list->visualItemRect(list->item(0)).top(),
+           11);
+  QCOMPARE(list->horizontalScrollBar()->maximum() + list->viewport()->width(), 3000);
+  QVERIFY(rig.form->messages_box()->autoFillBackground());
+  QCOMPARE(rig.form->messages_box()->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x00));
 }
 
 void TestRtdDriver::send_inside_send_keeps_order() {

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 
 // The sender aimed at a receiver on 127.0.0.1: nothing is ever broadcast.
 struct Sender {
@@ -41,6 +42,8 @@ private slots:
   void held_back();
   void failed_send_keeps_the_head();
   void double_click_empties_the_list();
+  void full_queue_of_200();
+  void socket_may_broadcast();
 };
 
 void BroadcastTest::created_idle() {
@@ -158,9 +161,55 @@ void BroadcastTest::failed_send_keeps_the_head() {
 
 void BroadcastTest::double_click_empties_the_list() {
   Sender s;
+  s.form.show();
   s.form.list()->addItems({"one", "two"});
-  s.form.ListBox1DblClick();
+  // Below the items, where no item is.
+  const QPoint empty_place(5, s.form.list()->viewport()->height() - 5);
+  QVERIFY(!s.form.list()->itemAt(empty_place));
+  QTest::mouseDClick(s.form.list()->viewport(), Qt::LeftButton, {}, empty_place);
   QCOMPARE(s.form.list()->count(), 0);
+  s.form.list()->addItems({"one", "two"});
+  QTest::mouseDClick(s.form.list()->viewport(), Qt::LeftButton, {},
+                     s.form.list()->visualItemRect(s.form.list()->item(1)).center());
+  QCOMPARE(s.form.list()->count(), 0);
+}
+
+// A full queue: the head leaves, the 200th packet moves up to slot 199 and
+// slot 200 is free for the next one.
+void BroadcastTest::full_queue_of_200() {
+  Sender s;
+  s.state.broadcast_port = s.receiver.port();
+  QVERIFY(s.form.open_socket());
+  for (int i = 1; i <= BroadcastState::kQueueSlots; ++i)
+    s.queue("P" + QByteArray::number(i));
+  QCOMPARE(s.state.queue_count, 200);
+  s.form.Timer1Timer();
+  QVERIFY(s.receiver.wait_for(1));
+  QCOMPARE(s.receiver.datagrams, QList<QByteArray>{"P1{eop}"});
+  QCOMPARE(s.state.queue_count, 199);
+  QCOMPARE(s.state.broadcast_queue[0], QByteArray("P2"));
+  QCOMPARE(s.state.broadcast_queue[198], QByteArray("P200"));
+  QCOMPARE(s.state.broadcast_queue[199], QByteArray());
+  s.queue("P201");
+  QCOMPARE(s.state.queue_count, 200);
+  for (int tick = 0; tick < 200; ++tick)
+    s.form.Timer1Timer();
+  QVERIFY(s.receiver.wait_for(201, 10000));
+  QCOMPARE(s.receiver.datagrams.value(199), QByteArray("P200{eop}"));
+  QCOMPARE(s.receiver.datagrams.value(200), QByteArray("P201{eop}"));
+  QCOMPARE(s.state.queue_count, 0);
+}
+
+// It may broadcast and listens on every interface; the program's destination
+// is the broadcast address (read back, never sent to).
+void BroadcastTest::socket_may_broadcast() {
+  BroadcastState state;
+  TCommentator_udp_form form(state);
+  QCOMPARE(form.destination(), QHostAddress(QStringLiteral("255.255.255.255")));
+  QVERIFY(form.open_socket());
+  QCOMPARE(broadcast_option(*form.socket()), 1);
+  QCOMPARE(form.socket()->localAddress(), QHostAddress(QHostAddress::AnyIPv4));
+  QVERIFY(form.socket()->localPort() != 0);
 }
 
 QTEST_MAIN(BroadcastTest)
