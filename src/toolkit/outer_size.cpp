@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 OuterSize::OuterSize(QWidget *window, std::function<QSize(const QMargins &)> client, bool fixed)
     : QObject(window), window_(window), client_(std::move(client)), fixed_(fixed) {
@@ -29,16 +30,24 @@ void OuterSize::apply() {
 }
 
 bool OuterSize::eventFilter(QObject *watched, QEvent *event) {
+  // The window manager's frame is known only once the window is mapped:
+  // nothing announces it, but the window is then exposed (and often moved
+  // inside its new frame).
+  if (watched == window_->windowHandle() && event->type() == QEvent::Expose) {
+    if (frame() != last_frame_)
+      apply();
+    return false;
+  }
   if (watched != window_)
     return false;
   switch (event->type()) {
   case QEvent::Show:
+    if (QWindow *handle = window_->windowHandle())
+      handle->installEventFilter(this); // once: a second install only moves it
     apply();
     break;
   case QEvent::Move:
   case QEvent::Resize:
-    // The window manager's frame arrives after the window is shown; it
-    // shows as a move of the window inside its frame.
     if (frame() != last_frame_)
       apply();
     break;

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -133,6 +134,7 @@ void StartupTest::outer_sizes() {
   QWidget *w = p.window(window);
   QVERIFY(w);
   w->show();
+  QVERIFY(wait_until([&] { return w->windowHandle() && w->windowHandle()->isExposed(); }));
   if (!outer.isValid()) {
     const int screen_width = w->screen()->geometry().width();
     wait_until([&] { return w->frameGeometry().width() == screen_width; }, 2000);
