@@ -101,11 +101,11 @@ FeedBadge::FeedBadge(QWidget *window) : window_(window) {
   label_->setTextFormat(Qt::PlainText);
   label_->setAlignment(Qt::AlignCenter);
   QFont f = label_->font();
-  f.setPixelSize(22);
+  f.setPixelSize(18);
   f.setBold(true);
   label_->setFont(f);
   label_->setStyleSheet(QStringLiteral(
-      "color: #FFFFFF; background: #C00000; border: 2px solid #FFFFFF; padding: 2px 10px;"));
+      "color: #FFFFFF; background: #C00000; border: 2px solid #FFFFFF; padding: 1px 8px;"));
   label_->hide();
   window->installEventFilter(this);
 }
