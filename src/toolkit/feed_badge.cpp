@@ -140,6 +140,13 @@ bool FeedBadge::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void FeedBadge::place() {
+  // Larger on a larger window: it must be seen from the commentary box.
+  const int pixels = std::clamp(window_->height() / 40, 18, 48);
+  if (label_->font().pixelSize() != pixels) {
+    QFont f = label_->font();
+    f.setPixelSize(pixels);
+    label_->setFont(f);
+  }
   const QSize size = label_->sizeHint();
   const QRect area = window_->rect().adjusted(kEdge, kEdge, -kEdge, -kEdge);
   QList<QRect> must;
