@@ -146,7 +146,8 @@ FeedState feed_state(const FeedFacts &f) {
     parts.append(held_text(f.held_ports));
     out.level = FeedLevel::red;
   }
-  parts.append(silence.text);
+  // The ignored senders come before the silence: they tell why, and a line
+  // too long for the window is cut at its end.
   if (const QString ignored = ignored_text(f); !ignored.isEmpty()) {
     parts.append(ignored);
     // Someone sends, but not the sender listened to: the most common set-up
@@ -154,6 +155,7 @@ FeedState feed_state(const FeedFacts &f) {
     if (out.level == FeedLevel::ok || out.level == FeedLevel::waiting)
       out.level = FeedLevel::amber;
   }
+  parts.append(silence.text);
   parts.append(counts_text(f));
   out.text = parts.join(QStringLiteral(" \u00B7 "));
   if (silence.level == FeedLevel::red && last.isValid())

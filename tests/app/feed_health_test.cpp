@@ -110,21 +110,21 @@ void FeedHealthTest::state_data() {
   QTest::newRow("an ignored sender is never all well")
       << -1 << -1 << true << QStringList{"192.168.1.20:37:1"} << QByteArray("192.168.1.10") << none
       << 10 << 60 << amber
-      << "Waiting for the first datagram on ports 29105 and 29104 \u00B7 Ignoring 37 datagrams from "
-         "192.168.1.20 (listening to 192.168.1.10)" + idle
+      << "Ignoring 37 datagrams from 192.168.1.20 (listening to 192.168.1.10) \u00B7 Waiting for "
+         "the first datagram on ports 29105 and 29104" + idle
       << -1;
   QTest::newRow("one ignored datagram beside a flowing feed")
       << 1 << -1 << true << QStringList{"10.0.0.3:1:5"} << QByteArray("192.168.1.10") << none << 10
       << 60 << amber
-      << "Receiving \u00B7 Ignoring 1 datagram from 10.0.0.3 (listening to 192.168.1.10)" +
+      << "Ignoring 1 datagram from 10.0.0.3 (listening to 192.168.1.10) \u00B7 Receiving" +
              counts("19:42:20")
       << -1;
   QTest::newRow("three named, most recent first, all summed")
       << 70 << -1 << true
       << QStringList{"10.0.0.4:1:0", "10.0.0.3:2:3", "10.0.0.2:3:9", "10.0.0.1:4:30"}
       << QByteArray("192.168.1.10") << none << 10 << 60 << red
-      << "No data for 1 min 10 s (last at 19:41:11) \u00B7 Ignoring 10 datagrams from 10.0.0.4, "
-         "10.0.0.3, 10.0.0.2 and 1 more (listening to 192.168.1.10)" + counts("19:41:11")
+      << "Ignoring 10 datagrams from 10.0.0.4, 10.0.0.3, 10.0.0.2 and 1 more (listening to "
+         "192.168.1.10) \u00B7 No data for 1 min 10 s (last at 19:41:11)" + counts("19:41:11")
       << 70;
   QTest::newRow("a sender quiet for the red time is forgotten")
       << 0 << -1 << true << QStringList{"10.0.0.3:5:60"} << QByteArray("192.168.1.10") << none << 10
@@ -132,8 +132,8 @@ void FeedHealthTest::state_data() {
   QTest::newRow("empty listening address")
       << -1 << -1 << true << QStringList{"10.0.0.3:2:0"} << QByteArray() << none << 10 << 60
       << amber
-      << "Waiting for the first datagram on ports 29105 and 29104 \u00B7 Ignoring 2 datagrams from "
-         "10.0.0.3 (the listening address is empty)" + idle
+      << "Ignoring 2 datagrams from 10.0.0.3 (the listening address is empty) \u00B7 Waiting for "
+         "the first datagram on ports 29105 and 29104" + idle
       << -1;
   QTest::newRow("a port held by another program is red")
       << 0 << -1 << true << QStringList() << any << QList<quint16>{29105} << 10 << 60 << red
