@@ -238,11 +238,10 @@ void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView
     feed_.accepted(listener, sender);
     if (is_flag(packet, "{heartbeat}"))
       feed_.heartbeat();
+    dispatch_packet(packet, *this);
   } else {
     feed_.ignored(sender, state_.listening_address);
   }
-  if (accepted)
-    dispatch_packet(packet, *this);
   QByteArray line;
   if (accepted) {
     line.reserve(sender.size() + 1 + packet.size());
@@ -334,9 +333,12 @@ QList<quint16> Tcommentator0_form::held_ports() const {
 
 void Tcommentator0_form::show_feed_state() {
   const FeedState &s = feed_.state();
-  const LevelColours c = level_colours(s.level);
-  feed_line_->setStyleSheet(
-      QStringLiteral("color: %1; background: %2;").arg(c.text, c.background));
+  if (!feed_level_ || *feed_level_ != s.level) {
+    feed_level_ = s.level;
+    const LevelColours c = level_colours(s.level);
+    feed_line_->setStyleSheet(
+        QStringLiteral("color: %1; background: %2;").arg(c.text, c.background));
+  }
   // The most important part comes first; what does not fit is cut, and a
   // screen reader still gets the whole line.
   const int room = feed_line_->contentsRect().width();

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QListView;
@@ -98,4 +99,5 @@ private:
   QListView *ListBox1 = nullptr;
   // Below the designed items: how the feed is doing.
   QLabel *feed_line_ = nullptr;
+  std::optional<FeedLevel> feed_level_; // the level its colours show
 };
