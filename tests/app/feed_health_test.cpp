@@ -42,6 +42,8 @@ class FeedHealthTest : public QObject {
 private slots:
   void state_data();
   void state();
+  void thresholds_from_file_data();
+  void thresholds_from_file();
   void ignored_sender_named_and_stale_feed_cleared_through_listeners();
   void badge_covers_no_cell_data();
   void badge_covers_no_cell();
@@ -171,6 +173,32 @@ void FeedHealthTest::state() {
   QCOMPARE(s.text, text);
   QCOMPARE(int(s.level), level);
   QCOMPARE(s.badge_s.value_or(-1), qint64(badge_s));
+}
+
+void FeedHealthTest::thresholds_from_file_data() {
+  QTest::addColumn<QByteArray>("file"); // empty: no file
+  QTest::addColumn<int>("amber_s");
+  QTest::addColumn<int>("red_s");
+  QTest::newRow("no file") << QByteArray() << 10 << 60;
+  QTest::newRow("both set") << QByteArray("[feed]\r\namber_after_seconds=5\r\nred_after_seconds=30\r\n")
+                            << 5 << 30;
+  QTest::newRow("one set") << QByteArray("[feed]\nred_after_seconds=120\n") << 10 << 120;
+  QTest::newRow("not numbers, zero") << QByteArray("[feed]\namber_after_seconds=ten\nred_after_seconds=0\n")
+                                     << 10 << 60;
+  QTest::newRow("red never before amber")
+      << QByteArray("[feed]\namber_after_seconds=90\nred_after_seconds=30\n") << 90 << 90;
+}
+
+void FeedHealthTest::thresholds_from_file() {
+  QFETCH(QByteArray, file);
+  QFETCH(int, amber_s);
+  QFETCH(int, red_s);
+  ScopedTempCwd cwd;
+  if (!file.isEmpty())
+    QVERIFY(write_file(QStringLiteral("feedhealth.ini"), file));
+  const FeedThresholds t = load_feed_thresholds();
+  QCOMPARE(t.amber_s, amber_s);
+  QCOMPARE(t.red_s, red_s);
 }
 
 // The whole program on two ephemeral loopback ports, its clock in the test's
