@@ -180,8 +180,9 @@ Program::Program() : old_cwd_(QDir::currentPath()) {
   state_.ports = {0, 0};
   windows_ = std::make_unique<CommentatorWindows>(state_);
   Tcommentator0_form &main = windows_->main_window();
-  main.receiver().set_handler([this, &main](QByteArrayView datagram, QByteArrayView sender) {
-    main.handle_datagram(datagram, sender);
+  main.receiver().set_handler([this, &main](QByteArrayView datagram, QByteArrayView sender,
+                                             int listener) {
+    main.handle_datagram(datagram, sender, listener);
     last_handled_ns = now_ns();
     handled.fetch_add(1, std::memory_order_relaxed);
     if (on_handled)

@@ -2,6 +2,7 @@
 
 #include "ip_settings_dialog.h"
 #include "listening_address.h"
+#include "protocol/fields.h"
 #include "protocol/text8.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/frame_pacer.h"
@@ -51,13 +52,37 @@ constexpr qint64 kFrameNs = FramePacer::kFrameNs;
 
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
 
+// Under the packet log, as wide as it.
+constexpr QRect kFeedLine(8, 605, 785, 22);
+
+// Text and background of the feed line at each level.
+struct LevelColours {
+  const char *text;
+  const char *background;
+};
+LevelColours level_colours(FeedLevel level) {
+  switch (level) {
+  case FeedLevel::waiting:
+    return {"#C0C0C0", "#000080"};
+  case FeedLevel::ok:
+    return {"#80FF80", "#000080"};
+  case FeedLevel::amber:
+    return {"#000000", "#FFBF00"};
+  case FeedLevel::red:
+    return {"#FFFFFF", "#C00000"};
+  }
+  return {"#C0C0C0", "#000080"};
+}
+
 } // namespace
 
 Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
-    : QMainWindow(parent), state_(state) {
+    : QMainWindow(parent), state_(state),
+      feed_(state.seams.now_ms ? state.seams.now_ms : FeedHealth::Clock(wall_clock_ms)) {
   run_ip_dialog = [](Tip_listening_address_form &d) { return d.exec() == QDialog::Accepted; };
-  receiver_.set_handler(
-      [this](QByteArrayView datagram, QByteArrayView sender) { handle_datagram(datagram, sender); });
+  receiver_.set_handler([this](QByteArrayView datagram, QByteArrayView sender, int listener) {
+    handle_datagram(datagram, sender, listener);
+  });
 
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -87,6 +112,17 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
   ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListBox1->setAccessibleName(QStringLiteral("Packet log"));
 
+  // One line more than the design: the window grows by its height.
+  feed_line_ = new QLabel(client);
+  feed_line_->setGeometry(kFeedLine);
+  feed_line_->setFont(sans(13, true));
+  feed_line_->setTextFormat(Qt::PlainText);
+  feed_line_->setAutoFillBackground(true);
+  feed_line_->setContentsMargins(4, 0, 4, 0);
+  feed_.set_held_ports_probe([this] { return held_ports(); });
+  connect(&feed_, &FeedHealth::changed, this, &Tcommentator0_form::show_feed_state);
+  show_feed_state();
+
   QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
   QAction *exit = file->addAction(QStringLiteral("E&xit"));
   connect(exit, &QAction::triggered, this, &Tcommentator0_form::Exit1Click);
@@ -99,8 +135,9 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
   front_clock_.start();
   last_front_ns_ = -kFrameNs;
 
-  client->setMinimumSize(796, 605);
-  resize(796, 605 + menuBar()->sizeHint().height());
+  const QSize client_size(796, kFeedLine.bottom() + 5);
+  client->setMinimumSize(client_size);
+  resize(client_size.width(), client_size.height() + menuBar()->sizeHint().height());
   FormCreate();
 }
 
@@ -140,8 +177,14 @@ void Tcommentator0_form::FormShow() {
   state_.listening_address = load_listening_address();
   const quint16 ports[PacketReceiver::kListeners] = {state_.ports.first, state_.ports.second};
   bool shared[PacketReceiver::kListeners] = {};
-  for (int i = 0; i < PacketReceiver::kListeners; ++i)
+  for (int i = 0; i < PacketReceiver::kListeners; ++i) {
     shared[i] = receiver_.open(i, ports[i]) == PacketReceiver::OpenResult::shared;
+    const bool open = receiver_.is_open(i);
+    feed_.set_listener(i, open ? receiver_.local_port(i) : ports[i], open);
+  }
+  feed_.set_thresholds(load_feed_thresholds());
+  feed_.start();
+  feed_.evaluate();
   log_.clear();
   log_grew_ = true;
   for (int i = 0; i < PacketReceiver::kListeners; ++i)
@@ -186,12 +229,19 @@ void Tcommentator0_form::IPSettings1Click() {
   show_listening_address();
 }
 
-void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView sender) {
+void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView sender,
+                                         int listener) {
   const bool accepted = sender_accepted(state_.listening_address, sender);
   const qsizetype zero = datagram.indexOf('\0');
   const QByteArrayView packet = zero < 0 ? datagram : datagram.first(zero);
-  if (accepted)
+  if (accepted) {
+    feed_.accepted(listener, sender);
+    if (is_flag(packet, "{heartbeat}"))
+      feed_.heartbeat();
     dispatch(packet, *this);
+  } else {
+    feed_.ignored(sender, state_.listening_address);
+  }
   QByteArray line;
   if (accepted) {
     line.reserve(sender.size() + 1 + packet.size());
@@ -268,4 +318,30 @@ void Tcommentator0_form::process_events() {
 ApplyResult Tcommentator0_form::apply(PacketKind kind, QByteArrayView packet) {
   const Screen &s = screens_.at(size_t(kind));
   return s.apply ? s.apply(packet) : ApplyResult::go_on;
+}
+
+QList<quint16> Tcommentator0_form::held_ports() const {
+  QList<quint16> held;
+  const quint16 ports[PacketReceiver::kListeners] = {state_.ports.first, state_.ports.second};
+  for (int i = 0; i < PacketReceiver::kListeners; ++i) {
+    const quint16 port = receiver_.is_open(i) ? receiver_.local_port(i) : ports[i];
+    if (receiver_.held_elsewhere(i, port))
+      held.append(port);
+  }
+  return held;
+}
+
+void Tcommentator0_form::show_feed_state() {
+  const FeedState &s = feed_.state();
+  if (!feed_level_ || *feed_level_ != s.level) {
+    feed_level_ = s.level;
+    const LevelColours c = level_colours(s.level);
+    feed_line_->setStyleSheet(
+        QStringLiteral("color: %1; background: %2;").arg(c.text, c.background));
+  }
+  // The most important part comes first; what does not fit is cut, and a
+  // screen reader still gets the whole line.
+  const int room = feed_line_->contentsRect().width();
+  feed_line_->setText(feed_line_->fontMetrics().elidedText(s.text, Qt::ElideRight, room));
+  feed_line_->setAccessibleName(s.text);
 }

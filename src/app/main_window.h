@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app_state.h"
+#include "feed_health.h"
 #include "packet_log.h"
 #include "packet_receiver.h"
 #include "protocol/dispatcher.h"
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QListView;
@@ -36,8 +38,9 @@ public:
   // Runs the dialog modally; true when closed with OK. Tests replace it.
   std::function<bool(Tip_listening_address_form &)> run_ip_dialog;
 
-  // One received datagram: the filter, the dispatch, the log line.
-  void handle_datagram(QByteArrayView datagram, QByteArrayView sender);
+  // One received datagram on a listener (0 or 1): the filter, the feed's
+  // counters, the dispatch, the log line.
+  void handle_datagram(QByteArrayView datagram, QByteArrayView sender, int listener = 0);
   // Where accepted Packets go; tests wrap it to see every Packet arrive.
   std::function<void(QByteArrayView packet, DispatchTarget &target)> dispatch = dispatch_packet;
 
@@ -49,6 +52,8 @@ public:
   PacketReceiver &receiver() { return receiver_; }
   QLabel *status_label() const { return Label3; }
   QListView *log_view() const { return ListBox1; }
+  FeedHealth &feed() { return feed_; }
+  QLabel *feed_line() const { return feed_line_; }
 
   // DispatchTarget
   bool main_window_visible() const override;
@@ -73,11 +78,14 @@ private:
   void add_log_line(const QString &line);
   void save_address();
   void bring_forward();
+  void show_feed_state();
+  QList<quint16> held_ports() const;
 
   AppState &state_;
   PacketLog log_;
   bool log_grew_ = true; // rows were added since the view last scrolled
   PacketReceiver receiver_;
+  FeedHealth feed_;
   std::array<Screen, 6> screens_{};
   // Screens waiting to come to the front, in the order the datagrams asked.
   QList<QPointer<QWidget>> to_front_;
@@ -91,4 +99,7 @@ private:
   QLabel *Label2 = nullptr;
   QLabel *Label3 = nullptr;
   QListView *ListBox1 = nullptr;
+  // Below the designed items: how the feed is doing.
+  QLabel *feed_line_ = nullptr;
+  std::optional<FeedLevel> feed_level_; // the level its colours show
 };

@@ -1,13 +1,16 @@
 #include "packet_receiver.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <sys/stat.h>
+
 PacketReceiver::PacketReceiver(QObject *parent) : QObject(parent) {
-  for (auto &s : sockets_) {
-    s = new QUdpSocket(this);
-    connect(s, &QUdpSocket::readyRead, this, [this, s] { drain(s); });
+  for (int i = 0; i < kListeners; ++i) {
+    sockets_[i] = new QUdpSocket(this);
+    connect(sockets_[i], &QUdpSocket::readyRead, this, [this, i] { drain(i); });
   }
 }
 
@@ -26,7 +29,44 @@ bool port_taken(quint16 port) {
          probe.error() == QAbstractSocket::AddressInUseError;
 }
 
+// The inode of a socket, as the system's socket table names it; 0 for none.
+quint64 socket_inode(const QUdpSocket &s) {
+  struct stat st {};
+  if (s.socketDescriptor() < 0 || fstat(int(s.socketDescriptor()), &st) != 0)
+    return 0;
+  return quint64(st.st_ino);
+}
+
+// Whether a table (/proc/net/udp or udp6) lists a socket on port other than
+// the one with inode own. Columns: slot, local address:port (hex), remote,
+// state, queues, timer, retransmits, uid, timeout, inode.
+bool table_lists_other(const QString &path, quint16 port, quint64 own) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly))
+    return false;
+  const QList<QByteArray> lines = f.readAll().split('\n');
+  for (qsizetype n = 1; n < lines.size(); ++n) {
+    const QList<QByteArray> cols = lines[n].simplified().split(' ');
+    if (cols.size() < 10)
+      continue;
+    const QByteArray &local = cols[1];
+    bool ok = false;
+    const uint p = local.mid(local.lastIndexOf(':') + 1).toUInt(&ok, 16);
+    if (ok && p == port && cols[9].toULongLong() != own)
+      return true;
+  }
+  return false;
+}
+
 } // namespace
+
+bool PacketReceiver::held_elsewhere(int i, quint16 port) const {
+  if (port == 0)
+    return false;
+  const quint64 own = socket_inode(*sockets_.at(i));
+  return table_lists_other(QStringLiteral("/proc/net/udp"), port, own) ||
+         table_lists_other(QStringLiteral("/proc/net/udp6"), port, own);
+}
 
 PacketReceiver::OpenResult PacketReceiver::open(int i, quint16 port) {
   QUdpSocket *s = sockets_.at(i);
@@ -60,7 +100,8 @@ QByteArray PacketReceiver::dotted(quint32 ipv4) {
   return out;
 }
 
-void PacketReceiver::drain(QUdpSocket *socket) {
+void PacketReceiver::drain(int i) {
+  QUdpSocket *socket = sockets_.at(i);
   // One byte more than the largest datagram tells a 1025-byte one apart.
   char buffer[kMaxDatagram + 1];
   QHostAddress from;
@@ -73,25 +114,25 @@ void PacketReceiver::drain(QUdpSocket *socket) {
     const QByteArrayView datagram(buffer, n);
     const QByteArray sender = dotted(from.toIPv4Address());
     if (busy_) {
-      waiting_.push_back({datagram.toByteArray(), sender});
+      waiting_.push_back({datagram.toByteArray(), sender, i});
       continue;
     }
-    hand_on(datagram, sender);
+    hand_on(datagram, sender, i);
     // The socket may have been closed by what the datagram caused.
     if (socket->state() != QAbstractSocket::BoundState)
       return;
   }
 }
 
-void PacketReceiver::hand_on(QByteArrayView datagram, QByteArrayView sender) {
+void PacketReceiver::hand_on(QByteArrayView datagram, QByteArrayView sender, int listener) {
   busy_ = true;
   if (handler_)
-    handler_(datagram, sender);
+    handler_(datagram, sender, listener);
   while (!waiting_.empty()) {
     const Waiting next = std::move(waiting_.front());
     waiting_.pop_front();
     if (handler_)
-      handler_(next.bytes, next.sender);
+      handler_(next.bytes, next.sender, next.listener);
   }
   busy_ = false;
 }

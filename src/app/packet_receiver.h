@@ -22,8 +22,9 @@ public:
   static constexpr qsizetype kMaxDatagram = 1024;
   static constexpr int kReceiveBuffer = 4 << 20;
 
-  // Called for each datagram with its bytes and its sender's dotted address.
-  using Handler = std::function<void(QByteArrayView datagram, QByteArrayView sender)>;
+  // Called for each datagram with its bytes, its sender's dotted address and
+  // the listener (0 or 1) it came in on.
+  using Handler = std::function<void(QByteArrayView datagram, QByteArrayView sender, int listener)>;
 
   explicit PacketReceiver(QObject *parent = nullptr);
   ~PacketReceiver() override;
@@ -43,6 +44,10 @@ public:
   bool is_open(int i) const;
   // The bound port (useful when opened on port 0).
   quint16 local_port(int i) const;
+  // Whether a socket other than listener i's own is bound to port: another
+  // program that takes datagrams meant for this one, or keeps the listener
+  // from opening at all. Read afresh from the system's socket table.
+  bool held_elsewhere(int i, quint16 port) const;
 
   // Dotted-decimal text of an IPv4 address.
   static QByteArray dotted(quint32 ipv4);
@@ -51,10 +56,11 @@ private:
   struct Waiting {
     QByteArray bytes;
     QByteArray sender;
+    int listener;
   };
 
-  void drain(QUdpSocket *socket);
-  void hand_on(QByteArrayView datagram, QByteArrayView sender);
+  void drain(int i);
+  void hand_on(QByteArrayView datagram, QByteArrayView sender, int listener);
 
   std::array<QUdpSocket *, kListeners> sockets_{};
   std::deque<Waiting> waiting_;

@@ -100,6 +100,17 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
     pacer_.watch(n.window);
   }
 
+  // While the feed is silent past the red threshold, every race screen wears
+  // the badge; the screen in front shows it.
+  const QList<FeedBadge *> badges = {&o.scratch->feed_badge(),     &o.omnium->feed_badge(),
+                                     &o.points_race->feed_badge(), &o.sprint->feed_badge(),
+                                     &o.time_trial->feed_badge(),  &o.reradu->feed_badge()};
+  FeedHealth &feed = main_->feed();
+  QObject::connect(&feed, &FeedHealth::changed, main_.get(), [&feed, badges] {
+    for (FeedBadge *b : badges)
+      b->show_silence(feed.state().badge_s);
+  });
+
   // Closing one of these screens ends the program.
   auto ends_program = [this](auto *screen) {
     QObject::connect(screen, &std::remove_pointer_t<decltype(screen)>::terminate_requested,

@@ -40,6 +40,7 @@ Tcommentator_scratch::Tcommentator_scratch(const ScreenColours &colours, QWidget
   layout_.add(GroupBox2, QRect(QPoint(24, 140), box2), kClient, anchor_all);
   layout_.add(StringGrid2, QRect(12, 16, 790, 493), box2, anchor_all);
   resize(kClient);
+  badge_.keep_clear({StringGrid1, StringGrid2});
 
   FormCreate(colours);
 }

@@ -2,6 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "screen_support.h"
+#include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
 
@@ -27,6 +28,8 @@ public:
   TextGridModel &competitor_table() { return StringGrid2->grid(); }
   TextGrid *event_view() const { return StringGrid1; }
   TextGrid *competitor_view() const { return StringGrid2; }
+  // The "no data" badge, shown while the results feed is silent.
+  FeedBadge &feed_badge() { return badge_; }
 
 signals:
   // The window was closed: the program ends.
@@ -48,4 +51,5 @@ private:
   QLabel *Image1 = nullptr;
   QLabel *Image2 = nullptr;
   AnchorLayout layout_;
+  FeedBadge badge_{this};
 };

@@ -38,6 +38,7 @@ Tomnium_commentator_form::Tomnium_commentator_form(const ScreenColours &, QWidge
   layout_.add(Image1, QRect(76, 504, 273, 57), kClient, anchor_bottom);
   layout_.add(Image2, QRect(474, 500, 229, 67), kClient, anchor_bottom);
   resize(kClient);
+  badge_.keep_clear({SG1});
 
   FormCreate();
 }

@@ -2,6 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "screen_support.h"
+#include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
 
@@ -30,6 +31,8 @@ public:
 
   TextGridModel &results() { return SG1->grid(); }
   TextGrid *results_view() const { return SG1; }
+  // The "no data" badge, shown while the results feed is silent.
+  FeedBadge &feed_badge() { return badge_; }
 
   // Where the window goes when shown (the screen the main window is on).
   void set_screen_geometry_source(ScreenGeometrySource source) { screen_geometry_ = std::move(source); }
@@ -47,5 +50,6 @@ private:
   QLabel *Image1 = nullptr;
   QLabel *Image2 = nullptr;
   AnchorLayout layout_;
+  FeedBadge badge_{this};
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
 };

@@ -70,6 +70,7 @@ Tptsrace_commentator_form::Tptsrace_commentator_form(const ScreenColours &colour
   layout_.add(StringGrid2, QRect(8, 52, 313, 205), box2, anchor_top | anchor_right);
   layout_.add(Image1, QRect(506, 492, 275, 59), kClient, anchor_right | anchor_bottom);
   resize(kClient);
+  badge_.keep_clear({StringGrid1, ComboBox1, StringGrid2});
 
   connect(ComboBox1, &QComboBox::activated, this, &Tptsrace_commentator_form::ComboBox1Change);
   FormCreate();

@@ -2,6 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "screen_support.h"
+#include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
 
@@ -38,6 +39,8 @@ public:
   TextGrid *standings_view() const { return StringGrid1; }
   TextGrid *sprint_view() const { return StringGrid2; }
   QComboBox *chooser() const { return ComboBox1; }
+  // The "no data" badge, shown while the results feed is silent.
+  FeedBadge &feed_badge() { return badge_; }
 
   // Where the window goes when shown (the screen the main window is on);
   // its width also decides the name column's width.
@@ -68,5 +71,6 @@ private:
   TextGridModel StringGrid3;
   QLabel *Image1 = nullptr;
   AnchorLayout layout_;
+  FeedBadge badge_{this};
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
 };

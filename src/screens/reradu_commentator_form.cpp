@@ -38,6 +38,7 @@ Treradu_commentator_form::Treradu_commentator_form(const ScreenColours &, QWidge
   listbox1->setUniformItemSizes(true);
   listbox1->setSelectionMode(QAbstractItemView::NoSelection);
   listbox1->setFocusPolicy(Qt::NoFocus);
+  badge_.keep_clear({listbox1});
 }
 
 ApplyResult Treradu_commentator_form::apply_packet(QByteArrayView packet) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
+#include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 
 #include <QByteArray>
@@ -25,8 +26,11 @@ public:
   // The lines as received (8-bit), in list order.
   const QList<QByteArray> &lines() const { return lines_; }
   QListWidget *list() const { return listbox1; }
+  // The "no data" badge, shown while the results feed is silent.
+  FeedBadge &feed_badge() { return badge_; }
 
 private:
   QListWidget *listbox1 = nullptr;
   QList<QByteArray> lines_;
+  FeedBadge badge_{this};
 };

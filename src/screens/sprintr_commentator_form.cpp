@@ -60,6 +60,7 @@ Tsprintr_commentator_form::Tsprintr_commentator_form(const ScreenColours &colour
 
   Image1 = make_logo_label(this, QSize(403, 83));
   Image1->setGeometry(190, 438, 403, 83);
+  badge_.keep_clear({Label1, StringGrid1});
 
   FormCreate();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
+#include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
 
@@ -26,6 +27,8 @@ public:
   QLabel *title_label() const { return Label1; }
   // The title line as received (8-bit).
   const QByteArray &title() const { return title_; }
+  // The "no data" badge, shown while the results feed is silent.
+  FeedBadge &feed_badge() { return badge_; }
 
 signals:
   // The window was closed: the program ends.
@@ -45,4 +48,5 @@ private:
   TextGrid *StringGrid1 = nullptr;
   QLabel *Image1 = nullptr;
   QByteArray title_;
+  FeedBadge badge_{this};
 };

@@ -109,6 +109,9 @@ Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget
   layout_.add(standings_stringgrid, QRect(12, 20, 381, 414), standings_box,
               anchor_left | anchor_top | anchor_bottom);
   resize(kClient);
+  for (const Panel *p : {&left_, &right_})
+    badge_.keep_clear({p->summary, p->list, p->time, p->diff});
+  badge_.keep_clear({standings_stringgrid});
 
   FormCreate();
 }

@@ -2,6 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "screen_support.h"
+#include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
 
@@ -40,6 +41,8 @@ public:
   QLabel *diff_readout(Side side) { return panel(side).diff; }
   TextGrid *standings_view() const { return standings_stringgrid; }
   QGroupBox *panel_box(Side side) { return panel(side).box; }
+  // The "no data" badge, shown while the results feed is silent.
+  FeedBadge &feed_badge() { return badge_; }
 
   // Where the window goes when shown (the screen the main window is on).
   void set_screen_geometry_source(ScreenGeometrySource source) { screen_geometry_ = std::move(source); }
@@ -81,5 +84,6 @@ private:
   // GroupBox2 with StringGrid10, StringGrid11, TLabel1, TLabeld1.
   Panel right_;
   AnchorLayout layout_;
+  FeedBadge badge_{this};
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
 };

@@ -260,7 +260,13 @@ void ReceptionTest::port_held_by_another_program_is_logged() {
   QCOMPARE(main.log().lines().size(), 1);
   QVERIFY(main.log().lines().first().startsWith(
       QStringLiteral("Port %1 is also open in another program").arg(other.localPort())));
+  // The feed line says it too, in red, while the other socket stays.
+  QCOMPARE(main.feed().state().level, FeedLevel::red);
+  QVERIFY(main.feed().state().text.startsWith(
+      QStringLiteral("Port %1 is held by another program").arg(other.localPort())));
   other.close();
+  main.feed().evaluate();
+  QVERIFY(!main.feed().state().text.contains(QStringLiteral("held")));
   main.hide();
   // Alone on its ports, nothing is said.
   Tcommentator0_form alone(state);

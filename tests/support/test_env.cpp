@@ -23,6 +23,7 @@ Seams test_seams(RecordingDialogs &dialogs) {
   s.dialogs = &dialogs;
   s.process_events = [] { QCoreApplication::processEvents(); };
   s.serial_device = default_serial_device;
+  s.now_ms = wall_clock_ms;
   return s;
 }
 
