@@ -89,6 +89,19 @@ void set_background(QWidget *w, QColor colour) {
   w->setAutoFillBackground(true);
 }
 
+void set_up_packet_label(QLabel *label, const QString &role) {
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::NoTextInteraction);
+  label->setOpenExternalLinks(false);
+  label->setAccessibleDescription(role);
+}
+
+void show_packet_text(QLabel *label, const QString &text) {
+  label->setText(text);
+  // Set outright: a label's own name for screen readers drops every "&".
+  label->setAccessibleName(text);
+}
+
 void set_caption(QWidget *w, const QString &caption) {
   w->setWindowTitle(caption);
   w->setAccessibleName(caption);

@@ -60,6 +60,12 @@ QFont fixed_font_px(int pixels, bool bold);
 
 // Fills a widget's background with a colour.
 void set_background(QWidget *w, QColor colour);
+// A label for text from a Packet: shown as it came, never read as markup
+// (a sender must not make a label load a picture or follow a link); screen
+// readers read what it shows, and what it is from the description.
+void set_up_packet_label(QLabel *label, const QString &role);
+// Shows a text in such a label.
+void show_packet_text(QLabel *label, const QString &text);
 // A window's caption, also its accessible name for screen readers.
 void set_caption(QWidget *w, const QString &caption);
 // A picture control showing the logo drawn at its size.
