@@ -39,6 +39,7 @@ public:
   QLabel *time_readout(Side side) { return panel(side).time; }
   QLabel *diff_readout(Side side) { return panel(side).diff; }
   TextGrid *standings_view() const { return standings_stringgrid; }
+  TextGrid *summary_view(Side side) { return panel(side).summary; }
   QGroupBox *panel_box(Side side) { return panel(side).box; }
 
   // Where the window goes when shown (the screen the main window is on).
@@ -71,8 +72,11 @@ private:
   void apply_standings_line(QByteArrayView packet, int position);
   void apply_racer_update(QByteArrayView packet);
   void apply_list_update(QByteArrayView packet);
+  // Fits each read-out's text to the part of its box left uncovered.
+  void fit_readouts();
 
   const ScreenColours &colours_;
+  const QFont readout_face_;
   QLabel *Image1 = nullptr;
   QGroupBox *standings_groupbox = nullptr;
   TextGrid *standings_stringgrid = nullptr;
