@@ -110,7 +110,9 @@ void set_caption(QWidget *w, const QString &caption) {
 QLabel *make_logo_label(QWidget *parent, QSize size) {
   auto *label = new QLabel(parent);
   label->setPixmap(make_logo(size));
-  label->setScaledContents(true);
+  // Drawn for its box already: stretching it again would distort it.
+  label->setScaledContents(false);
+  label->setAlignment(Qt::AlignCenter);
   label->setAccessibleName(QStringLiteral("Trackora logo"));
   return label;
 }
