@@ -48,4 +48,5 @@ private:
   QLabel *Image2 = nullptr;
   AnchorLayout layout_;
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
+  ScreenCover *cover_ = new ScreenCover(this);
 };

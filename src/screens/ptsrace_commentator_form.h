@@ -69,4 +69,5 @@ private:
   QLabel *Image1 = nullptr;
   AnchorLayout layout_;
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
+  ScreenCover *cover_ = new ScreenCover(this);
 };

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -127,11 +128,52 @@ NumberedTag::NumberedTag(QByteArrayView prefix, int n) {
 
 NumberedTag numbered_tag(QByteArrayView prefix, int n) { return NumberedTag(prefix, n); }
 
-void cover_screen(QWidget *window, QRect screen) {
-  // The frame's thickness is known once the window has a native window.
-  const QSize frame = window->frameGeometry().size() - window->geometry().size();
-  window->move(screen.topLeft());
-  window->resize(screen.size() - frame);
+ScreenCover::ScreenCover(QWidget *window) : QObject(window), window_(window) {}
+
+QMargins ScreenCover::frame() const {
+  // The native window asks the window manager; the widget's own idea of its
+  // frame is brought up to date only when the window moves.
+  if (const QWindow *native = window_->windowHandle())
+    return native->frameMargins();
+  const QRect outer = window_->frameGeometry();
+  const QRect inner = window_->geometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
+}
+
+void ScreenCover::cover(QRect screen, bool fixed_size) {
+  screen_ = screen;
+  fixed_size_ = fixed_size;
+  frame_ = frame();
+  // Closing a window can take its native window with it: watch the one it
+  // has now.
+  window_->winId();
+  if (watched_ != window_->windowHandle()) {
+    watched_ = window_->windowHandle();
+    watched_->installEventFilter(this);
+  }
+  const QSize client = screen.size().shrunkBy(frame_);
+  if (fixed_size)
+    window_->setFixedSize(client);
+  else
+    window_->resize(client);
+  // The frame goes to the screen's corner. Before the window is on the
+  // screen the widget's position counts; after, the native window's.
+  if (window_->isVisible())
+    window_->windowHandle()->setFramePosition(screen.topLeft());
+  else
+    window_->move(screen.topLeft());
+}
+
+bool ScreenCover::eventFilter(QObject *watched, QEvent *event) {
+  const QEvent::Type t = event->type();
+  if (t != QEvent::Expose && t != QEvent::Move && t != QEvent::Resize)
+    return QObject::eventFilter(watched, event);
+  // Placed again only for a frame not seen before: a window manager that
+  // will not let the window cover the screen cannot start a tug of war.
+  if (window_->isVisible() && frame() != frame_)
+    cover(screen_, fixed_size_);
+  return QObject::eventFilter(watched, event);
 }
 
 QRect primary_screen_geometry() {

@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
+#include <QMargins>
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
 #include <QFont>
 #include <QRect>
 #include <QSize>
@@ -85,8 +89,28 @@ private:
 };
 NumberedTag numbered_tag(QByteArrayView prefix, int n);
 
-// Puts a window's frame over the whole of a screen's area.
-void cover_screen(QWidget *window, QRect screen);
+// Keeps a window's frame over the whole of a screen's area. A window
+// manager's frame is known only once the window is on the screen, so the
+// window is placed when shown and placed again whenever its frame turns out
+// different from the one it was placed with (seen when the window is
+// exposed, moved or resized). A fixed-border window keeps the size it gets.
+class ScreenCover : public QObject {
+public:
+  explicit ScreenCover(QWidget *window);
+  void cover(QRect screen, bool fixed_size);
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  QMargins frame() const;
+
+  QWidget *window_;
+  QPointer<QWindow> watched_;
+  QRect screen_;
+  QMargins frame_;
+  bool fixed_size_ = false;
+};
 
 // Where a full-screen window goes: by default the primary screen.
 using ScreenGeometrySource = std::function<QRect()>;

@@ -194,7 +194,7 @@ void Ttt_commentator_form::FormCreate() {
 }
 
 void Ttt_commentator_form::FormShow() {
-  cover_screen(this, screen_geometry_());
+  cover_->cover(screen_geometry_(), true);
   standings().set_default_row_height(kSmallRowHeight);
   left_.list->grid().set_default_row_height(kSmallRowHeight);
   right_.list->grid().set_default_row_height(kSmallRowHeight);

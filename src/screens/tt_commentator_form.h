@@ -86,4 +86,5 @@ private:
   Panel right_;
   AnchorLayout layout_;
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
+  ScreenCover *cover_ = new ScreenCover(this);
 };
