@@ -61,6 +61,9 @@ void AnchorLayout::apply() const {
 QFont sans_font_px(int pixels, bool bold) {
   QFont f(QStringLiteral("MS Sans Serif"));
   f.setStyleHint(QFont::SansSerif);
+  // The design widths were made for that narrow face: a condensed face
+  // keeps headings such as "Rank" whole in their 40 pixels.
+  f.setStretch(QFont::Condensed);
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
@@ -69,6 +72,9 @@ QFont sans_font_px(int pixels, bool bold) {
 QFont sans_font_pt(int points, bool bold) {
   QFont f(QStringLiteral("MS Sans Serif"));
   f.setStyleHint(QFont::SansSerif);
+  // The design widths were made for that narrow face: a condensed face
+  // keeps headings such as "Rank" whole in their 40 pixels.
+  f.setStretch(QFont::Condensed);
   f.setPointSize(points);
   f.setBold(bold);
   return f;
