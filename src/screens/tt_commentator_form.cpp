@@ -116,6 +116,10 @@ Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget
   standings_groupbox = new QGroupBox(QStringLiteral("Standings"), this);
   standings_groupbox->setFont(sans_font_px(16, false));
   set_background(standings_groupbox, QColor(0x00, 0x00, 0xFF));
+  // Black would be all but unreadable on the blue box.
+  QPalette caption = standings_groupbox->palette();
+  caption.setColor(QPalette::WindowText, Qt::white);
+  standings_groupbox->setPalette(caption);
   standings_stringgrid = make_grid(standings_groupbox, QStringLiteral("Standings"));
 
   const QSize box1(441, 570);
