@@ -77,7 +77,7 @@ for lap in range(1, laps + 1):
     togo = laps - lap
     for side, (name, base) in enumerate([("K. TANAKA", 15.1), ("J. OKAFOR", 15.3)]):
         t = base * lap
-        time = "%d.%03d" % (int(t), int((t % 1) * 1000))
+        time = "%d:%06.3f" % (int(t) // 60, t % 60) if t >= 60 else "%.3f" % t
         diff = "+%.3f" % (0.2 * lap * (1 if side else -1)) if side else "-%.3f" % (0.1 * lap)
         ltg = "".join("{ltg%d}%d" % (i, laps - i + 1) for i in range(1, lap + 1))
         at(35.0 + 3.0 * lap + 0.4 * side,
@@ -92,8 +92,22 @@ at(49.5, "{tt}+{standings}1{rnk}2{name}K. TANAKA{score}1:00.400{dif}-0.942{eop}"
 at(52.0, "{reradu}+{data},WELCOME TO THE,NATIONAL VELODROME,,NEXT: KEIRIN FINAL,19:45,,,,")
 at(56.0, "{reradu}+{data},KEIRIN FINAL,1 A. RIDER GBR,2 M. VOSS GER,3 L. MARTIN FRA,,,,,")
 
-# Back to the keirin heat at the end so the loop starts where it began.
-at(59.0, "{scratch}+{title}Keirin Men Final{time}{spd}{eop}")
+# The meeting ends on a full scratch race result, so the last screen shows
+# a whole field.
+FIELD = RIDERS + [
+    ("14", "D. KOWALSKI", "POL"), ("27", "S. JENSEN", "DEN"), ("5", "F. MORENO", "ESP"),
+    ("33", "G. HUGHES", "AUS"), ("11", "B. VAN DIJK", "NED"), ("22", "O. LARSEN", "NOR"),
+    ("16", "C. DUPONT", "BEL"), ("8", "Y. SATO", "JPN"), ("41", "E. WALSH", "IRL"),
+    ("2", "M. ROSSI", "ITA"), ("19", "A. PETROV", "BUL"), ("25", "H. MULLER", "SUI"),
+    ("36", "N. KIM", "KOR"), ("6", "I. HORVAT", "CRO"), ("29", "R. COSTA", "POR"),
+    ("13", "L. NIELSEN", "DEN"),
+]
+at(58.5, "{scratch}+{title}Scratch Race Men Final - Result{time}9:58.214{spd}54.12{eop}")
+for i, (bib, name, nat) in enumerate(FIELD):
+    status = "DNF" if i >= len(FIELD) - 2 else ""
+    laps = "" if status else ("+1" if i == 0 else "0" if i < 20 else "-1")
+    at(58.7 + 0.05 * i, "{scratch}+{list}%d{rank}%s{bib}%s{name}%s{nat}%s{status}%s{laps}%s{eop}"
+       % (i, "" if status else str(i + 1), bib, name, nat, status, laps))
 
 print("# commentator-tap capture: offset_ms sender payload")
 for offset, packet in sorted(records, key=lambda r: r[0]):

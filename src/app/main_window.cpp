@@ -31,6 +31,8 @@ QFont sans(int pixels, bool bold, bool italic = false) {
 QLabel *make_label(QWidget *parent, const QString &text, QRect geometry, const QFont &font,
                    const char *colour) {
   auto *l = new QLabel(text, parent);
+  // Some show the listening address from the file: never read as markup.
+  l->setTextFormat(Qt::PlainText);
   l->setGeometry(geometry);
   // The design boxes were made for a narrower face: never cut the text.
   l->setMinimumWidth(geometry.width());

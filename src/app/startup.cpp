@@ -175,8 +175,10 @@ void CommentatorWindows::shut_down() {
 
 int run_commentator(int argc, char **argv) {
   QApplication app(argc, argv);
+  // The name only, no display name: on X11 a display name is appended to
+  // every title bar, and each window's caption is its whole title. Message
+  // boxes take the name as their title.
   QApplication::setApplicationName(QStringLiteral("V2 Vorevadovid Screen"));
-  QApplication::setApplicationDisplayName(QStringLiteral("V2 Vorevadovid Screen"));
   // The screens end the program themselves; closing the last one must not.
   QApplication::setQuitOnLastWindowClosed(false);
 

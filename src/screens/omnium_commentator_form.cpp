@@ -51,7 +51,7 @@ void Tomnium_commentator_form::FormCreate() {
 
 void Tomnium_commentator_form::FormShow() {
   set_caption(this, kCaption);
-  cover_screen(this, screen_geometry_());
+  cover_->cover(screen_geometry_(), false);
 }
 
 void Tomnium_commentator_form::reset_grid() {

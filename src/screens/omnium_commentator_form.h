@@ -52,4 +52,5 @@ private:
   AnchorLayout layout_;
   FeedBadge badge_{this};
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
+  ScreenCover *cover_ = new ScreenCover(this);
 };

@@ -122,7 +122,7 @@ void Tptsrace_commentator_form::FormShow() {
   ComboBox1->setPalette(p);
 
   const QRect screen = screen_geometry_();
-  cover_screen(this, screen);
+  cover_->cover(screen, true);
   const int factor = screen.width() > kWideScreen ? 6 : 3;
   standings().set_col_width(kNameCol, factor * kStandingsColWidth);
 }

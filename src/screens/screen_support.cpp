@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,6 +61,9 @@ void AnchorLayout::apply() const {
 QFont sans_font_px(int pixels, bool bold) {
   QFont f(QStringLiteral("MS Sans Serif"));
   f.setStyleHint(QFont::SansSerif);
+  // The design widths were made for that narrow face: a condensed face
+  // keeps headings such as "Rank" whole in their 40 pixels.
+  f.setStretch(QFont::Condensed);
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
@@ -68,6 +72,9 @@ QFont sans_font_px(int pixels, bool bold) {
 QFont sans_font_pt(int points, bool bold) {
   QFont f(QStringLiteral("MS Sans Serif"));
   f.setStyleHint(QFont::SansSerif);
+  // The design widths were made for that narrow face: a condensed face
+  // keeps headings such as "Rank" whole in their 40 pixels.
+  f.setStretch(QFont::Condensed);
   f.setPointSize(points);
   f.setBold(bold);
   return f;
@@ -89,6 +96,19 @@ void set_background(QWidget *w, QColor colour) {
   w->setAutoFillBackground(true);
 }
 
+void set_up_packet_label(QLabel *label, const QString &role) {
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::NoTextInteraction);
+  label->setOpenExternalLinks(false);
+  label->setAccessibleDescription(role);
+}
+
+void show_packet_text(QLabel *label, const QString &text) {
+  label->setText(text);
+  // Set outright: a label's own name for screen readers drops every "&".
+  label->setAccessibleName(text);
+}
+
 void set_caption(QWidget *w, const QString &caption) {
   w->setWindowTitle(caption);
   w->setAccessibleName(caption);
@@ -97,7 +117,9 @@ void set_caption(QWidget *w, const QString &caption) {
 QLabel *make_logo_label(QWidget *parent, QSize size) {
   auto *label = new QLabel(parent);
   label->setPixmap(make_logo(size));
-  label->setScaledContents(true);
+  // Drawn for its box already: stretching it again would distort it.
+  label->setScaledContents(false);
+  label->setAlignment(Qt::AlignCenter);
   label->setAccessibleName(QStringLiteral("Trackora logo"));
   return label;
 }
@@ -112,11 +134,52 @@ NumberedTag::NumberedTag(QByteArrayView prefix, int n) {
 
 NumberedTag numbered_tag(QByteArrayView prefix, int n) { return NumberedTag(prefix, n); }
 
-void cover_screen(QWidget *window, QRect screen) {
-  // The frame's thickness is known once the window has a native window.
-  const QSize frame = window->frameGeometry().size() - window->geometry().size();
-  window->move(screen.topLeft());
-  window->resize(screen.size() - frame);
+ScreenCover::ScreenCover(QWidget *window) : QObject(window), window_(window) {}
+
+QMargins ScreenCover::frame() const {
+  // The native window asks the window manager; the widget's own idea of its
+  // frame is brought up to date only when the window moves.
+  if (const QWindow *native = window_->windowHandle())
+    return native->frameMargins();
+  const QRect outer = window_->frameGeometry();
+  const QRect inner = window_->geometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
+}
+
+void ScreenCover::cover(QRect screen, bool fixed_size) {
+  screen_ = screen;
+  fixed_size_ = fixed_size;
+  frame_ = frame();
+  // Closing a window can take its native window with it: watch the one it
+  // has now.
+  window_->winId();
+  if (watched_ != window_->windowHandle()) {
+    watched_ = window_->windowHandle();
+    watched_->installEventFilter(this);
+  }
+  const QSize client = screen.size().shrunkBy(frame_);
+  if (fixed_size)
+    window_->setFixedSize(client);
+  else
+    window_->resize(client);
+  // The frame goes to the screen's corner. Before the window is on the
+  // screen the widget's position counts; after, the native window's.
+  if (window_->isVisible())
+    window_->windowHandle()->setFramePosition(screen.topLeft());
+  else
+    window_->move(screen.topLeft());
+}
+
+bool ScreenCover::eventFilter(QObject *watched, QEvent *event) {
+  const QEvent::Type t = event->type();
+  if (t != QEvent::Expose && t != QEvent::Move && t != QEvent::Resize)
+    return QObject::eventFilter(watched, event);
+  // Placed again only for a frame not seen before: a window manager that
+  // will not let the window cover the screen cannot start a tug of war.
+  if (window_->isVisible() && frame() != frame_)
+    cover(screen_, fixed_size_);
+  return QObject::eventFilter(watched, event);
 }
 
 QRect primary_screen_geometry() {

@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
+#include <QMargins>
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
 #include <QFont>
 #include <QRect>
 #include <QSize>
@@ -60,6 +64,12 @@ QFont fixed_font_px(int pixels, bool bold);
 
 // Fills a widget's background with a colour.
 void set_background(QWidget *w, QColor colour);
+// A label for text from a Packet: shown as it came, never read as markup
+// (a sender must not make a label load a picture or follow a link); screen
+// readers read what it shows, and what it is from the description.
+void set_up_packet_label(QLabel *label, const QString &role);
+// Shows a text in such a label.
+void show_packet_text(QLabel *label, const QString &text);
 // A window's caption, also its accessible name for screen readers.
 void set_caption(QWidget *w, const QString &caption);
 // A picture control showing the logo drawn at its size.
@@ -79,8 +89,28 @@ private:
 };
 NumberedTag numbered_tag(QByteArrayView prefix, int n);
 
-// Puts a window's frame over the whole of a screen's area.
-void cover_screen(QWidget *window, QRect screen);
+// Keeps a window's frame over the whole of a screen's area. A window
+// manager's frame is known only once the window is on the screen, so the
+// window is placed when shown and placed again whenever its frame turns out
+// different from the one it was placed with (seen when the window is
+// exposed, moved or resized). A fixed-border window keeps the size it gets.
+class ScreenCover : public QObject {
+public:
+  explicit ScreenCover(QWidget *window);
+  void cover(QRect screen, bool fixed_size);
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  QMargins frame() const;
+
+  QWidget *window_;
+  QPointer<QWindow> watched_;
+  QRect screen_;
+  QMargins frame_;
+  bool fixed_size_ = false;
+};
 
 // Where a full-screen window goes: by default the primary screen.
 using ScreenGeometrySource = std::function<QRect()>;

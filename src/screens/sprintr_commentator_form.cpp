@@ -46,7 +46,7 @@ Tsprintr_commentator_form::Tsprintr_commentator_form(const ScreenColours &colour
   Label1->setGeometry(8, 12, 681, 37);
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFont(sans_font_px(24, true));
-  Label1->setAccessibleName(QStringLiteral("Heat title"));
+  set_up_packet_label(Label1, QStringLiteral("Heat title"));
   QPalette p = Label1->palette();
   p.setColor(QPalette::Window, Qt::black);
   p.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0x00));
@@ -98,7 +98,7 @@ void Tsprintr_commentator_form::FormShow() {
 
 ApplyResult Tsprintr_commentator_form::apply_packet(QByteArrayView packet) {
   title_ = tag_value(packet, "{title}").toByteArray();
-  Label1->setText(from_8bit(title_));
+  show_packet_text(Label1, from_8bit(title_));
   TextGridModel &t = heat_table();
   for (const HeatCell &c : kHeatCells)
     t.set_cell(c.col, c.row, tag_value(packet, c.tag));

@@ -2,6 +2,7 @@
 
 #include "protocol/fields.h"
 #include "protocol/text8.h"
+#include "toolkit/readout.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -18,11 +19,15 @@ constexpr QByteArrayView kSeparator = "  /  ";
 
 QFont grid_font() { return sans_font_px(13, true); }
 
-QLabel *make_readout(QWidget *parent, Qt::Alignment alignment, const QString &name) {
+// Free space between a read-out's figures and the edges of what it shows.
+constexpr int kReadoutPadding = 3;
+
+QLabel *make_readout(QWidget *parent, const QFont &face, Qt::Alignment alignment,
+                     const QString &role) {
   auto *label = new QLabel(parent);
-  label->setFont(Ttt_commentator_form::readout_font());
+  label->setFont(face);
   label->setAlignment(alignment | Qt::AlignVCenter);
-  label->setAccessibleName(name);
+  set_up_packet_label(label, role);
   QPalette p = label->palette();
   p.setColor(QPalette::Window, Qt::black);
   p.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0x00));
@@ -35,6 +40,28 @@ TextGrid *make_grid(QWidget *parent, const QString &name) {
   auto *g = new TextGrid(parent);
   g->setAccessibleName(name);
   return g;
+}
+
+// What lies in front of a control: its later siblings that overlap it.
+QList<QRect> covers_of(const QWidget *w) {
+  QList<QRect> covers;
+  bool in_front = false;
+  for (const QObject *o : w->parentWidget()->children()) {
+    if (o == w) {
+      in_front = true;
+      continue;
+    }
+    const auto *sibling = qobject_cast<const QWidget *>(o);
+    if (in_front && sibling && !sibling->isHidden() && !sibling->isWindow() &&
+        sibling->geometry().intersects(w->geometry()))
+      covers.append(sibling->geometry());
+  }
+  return covers;
+}
+
+void show_readout(QLabel *label, const QFont &face, const QString &text) {
+  label->setFont(fit_readout_font(text, face, label->contentsRect().width()));
+  show_packet_text(label, text);
 }
 
 void set_list_headings(TextGridModel &list) {
@@ -65,7 +92,7 @@ QFont Ttt_commentator_form::readout_font() {
 Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      colours_(colours) {
+      colours_(colours), readout_face_(readout_font()) {
   set_caption(this, QStringLiteral("TT Vorevadovid Screen"));
   set_background(this, QColor(0x00, 0x00, 0x80));
 
@@ -74,14 +101,14 @@ Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget
   left_.box = new QGroupBox(this);
   set_background(left_.box, QColor(128, 128, 128));
   left_.summary = make_grid(left_.box, QStringLiteral("Left racer"));
-  left_.time = make_readout(left_.box, Qt::AlignRight, QStringLiteral("Left time"));
-  left_.diff = make_readout(left_.box, Qt::AlignRight, QStringLiteral("Left difference"));
+  left_.time = make_readout(left_.box, readout_face_, Qt::AlignRight, QStringLiteral("Left time"));
+  left_.diff = make_readout(left_.box, readout_face_, Qt::AlignRight, QStringLiteral("Left difference"));
   left_.list = make_grid(left_.box, QStringLiteral("Left racer's list"));
 
   right_.box = new QGroupBox(this);
   set_background(right_.box, QColor(0, 128, 128));
-  right_.time = make_readout(right_.box, Qt::AlignLeft, QStringLiteral("Right time"));
-  right_.diff = make_readout(right_.box, Qt::AlignLeft, QStringLiteral("Right difference"));
+  right_.time = make_readout(right_.box, readout_face_, Qt::AlignLeft, QStringLiteral("Right time"));
+  right_.diff = make_readout(right_.box, readout_face_, Qt::AlignLeft, QStringLiteral("Right difference"));
   right_.summary = make_grid(right_.box, QStringLiteral("Right racer"));
   right_.list = make_grid(right_.box, QStringLiteral("Right racer's list"));
 
@@ -89,6 +116,10 @@ Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget
   standings_groupbox = new QGroupBox(QStringLiteral("Standings"), this);
   standings_groupbox->setFont(sans_font_px(16, false));
   set_background(standings_groupbox, QColor(0x00, 0x00, 0xFF));
+  // Black would be all but unreadable on the blue box.
+  QPalette caption = standings_groupbox->palette();
+  caption.setColor(QPalette::WindowText, Qt::white);
+  standings_groupbox->setPalette(caption);
   standings_stringgrid = make_grid(standings_groupbox, QStringLiteral("Standings"));
 
   const QSize box1(441, 570);
@@ -112,8 +143,22 @@ Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget
   for (const Panel *p : {&left_, &right_})
     badge_.keep_clear({p->summary, p->list, p->time, p->diff});
   badge_.keep_clear({standings_stringgrid});
+  fit_readouts();
 
   FormCreate();
+}
+
+void Ttt_commentator_form::fit_readouts() {
+  for (Panel *p : {&left_, &right_}) {
+    for (QLabel *l : {p->time, p->diff}) {
+      // The figures keep to the part of the box that nothing lies over.
+      const QRect box = l->geometry();
+      const QRect free = uncovered_part(box, covers_of(l));
+      l->setContentsMargins(free.left() - box.left() + kReadoutPadding, 0,
+                            box.right() - free.right() + kReadoutPadding, 0);
+      show_readout(l, readout_face_, l->text());
+    }
+  }
 }
 
 void Ttt_commentator_form::FormCreate() {
@@ -156,7 +201,7 @@ void Ttt_commentator_form::FormCreate() {
 }
 
 void Ttt_commentator_form::FormShow() {
-  cover_screen(this, screen_geometry_());
+  cover_->cover(screen_geometry_(), true);
   standings().set_default_row_height(kSmallRowHeight);
   left_.list->grid().set_default_row_height(kSmallRowHeight);
   right_.list->grid().set_default_row_height(kSmallRowHeight);
@@ -175,14 +220,15 @@ void Ttt_commentator_form::clear_racers() {
     set_list_headings(p->list->grid());
   }
   for (Panel *p : {&left_, &right_}) {
-    p->time->clear();
-    p->diff->clear();
+    show_readout(p->time, readout_face_, {});
+    show_readout(p->diff, readout_face_, {});
   }
 }
 
 void Ttt_commentator_form::clear_all() {
   for (int r = 1; r <= kPositions; ++r)
     standings().clear_row(r);
+  standings().forget_user_widths();
   clear_racers();
 }
 
@@ -244,8 +290,8 @@ void Ttt_commentator_form::apply_racer_update(QByteArrayView packet) {
   Panel &p = panel(choose_side(packet));
   TextGridModel &summary = p.summary->grid();
   summary.set_cell(0, 0, tag_value(packet, "{name}"));
-  p.time->setText(from_8bit(tag_value(packet, "{time}")));
-  p.diff->setText(from_8bit(tag_value(packet, "{diff}")));
+  show_readout(p.time, readout_face_, from_8bit(tag_value(packet, "{time}")));
+  show_readout(p.diff, readout_face_, from_8bit(tag_value(packet, "{diff}")));
   summary.set_cell(0, 1, result_line(packet));
   summary.set_cell(0, 2, tag_value(packet, "{ltg}"));
   summary.set_cell(0, 3, tag_value(packet, "{dist}"));
@@ -276,4 +322,5 @@ void Ttt_commentator_form::closeEvent(QCloseEvent *event) {
 void Ttt_commentator_form::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
   layout_.apply();
+  fit_readouts();
 }

@@ -40,6 +40,7 @@ public:
   QLabel *time_readout(Side side) { return panel(side).time; }
   QLabel *diff_readout(Side side) { return panel(side).diff; }
   TextGrid *standings_view() const { return standings_stringgrid; }
+  TextGrid *summary_view(Side side) { return panel(side).summary; }
   QGroupBox *panel_box(Side side) { return panel(side).box; }
   // The "no data" badge, shown while the results feed is silent.
   FeedBadge &feed_badge() { return badge_; }
@@ -74,8 +75,11 @@ private:
   void apply_standings_line(QByteArrayView packet, int position);
   void apply_racer_update(QByteArrayView packet);
   void apply_list_update(QByteArrayView packet);
+  // Fits each read-out's text to the part of its box left uncovered.
+  void fit_readouts();
 
   const ScreenColours &colours_;
+  const QFont readout_face_;
   QLabel *Image1 = nullptr;
   QGroupBox *standings_groupbox = nullptr;
   TextGrid *standings_stringgrid = nullptr;
@@ -86,4 +90,5 @@ private:
   AnchorLayout layout_;
   FeedBadge badge_{this};
   ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
+  ScreenCover *cover_ = new ScreenCover(this);
 };

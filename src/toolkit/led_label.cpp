@@ -87,6 +87,8 @@ std::uint16_t segments_of(QChar c) {
 } // namespace led
 
 LedLabel::LedLabel(QWidget *parent) : QLabel(parent) {
+  // The operator's text, never read as markup.
+  setTextFormat(Qt::PlainText);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 

@@ -3,29 +3,44 @@
 #include "protocol/text8.h"
 
 #include <QAbstractItemDelegate>
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStaticText>
 
 #include <algorithm>
 
-// Draws a cell as the screens' tables always looked: its background, then
-// its text from two pixels in, cut at the cell's edge (never shortened with
-// an ellipsis). The laid-out text of each distinct cell value is kept, so a
+// Draws a cell as the screens' tables always looked: its background, the
+// lines on its right and bottom edges where the grid has lines, then its text
+// from two pixels in, cut at the cell's edge (never shortened with an
+// ellipsis). The laid-out text of each distinct cell value is kept, so a
 // repaint does not shape the same names and times again; the general item
 // delegate costs several times more per cell than the change that caused it.
+// One delegate serves all parts of a grid.
 class TextGridDelegate final : public QAbstractItemDelegate {
 public:
   TextGridDelegate(const TextGridModel &model, QObject *parent)
       : QAbstractItemDelegate(parent), model_(model) {}
+
+  void set_lines(bool on) { lines_ = on; }
 
   void paint(QPainter *painter, const QStyleOptionViewItem &option,
              const QModelIndex &index) const override {
     const int col = index.column();
     const int row = index.row();
     const bool selected = option.state & QStyle::State_Selected;
-    const QRect r = option.rect;
+    QRect r = option.rect;
+    if (r.width() <= 0 || r.height() <= 0)
+      return;
+    if (lines_) {
+      const QColor line = grid_line_colour(model_.cell_colour());
+      painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), line);
+      painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), line);
+      r.adjust(0, 0, -1, -1);
+    }
     painter->fillRect(r, selected ? option.palette.color(QPalette::Highlight)
                                   : model_.is_fixed(col, row) ? model_.fixed_colour()
                                                               : model_.cell_colour());
@@ -71,8 +86,13 @@ private:
   }
 
   const TextGridModel &model_;
+  bool lines_ = true;
   mutable QHash<QByteArray, QStaticText> cache_;
 };
+
+QColor grid_line_colour(QColor cell) {
+  return cell.lightness() < 160 ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0x80, 0x80);
+}
 
 TextGridModel::TextGridModel(QObject *parent) : QAbstractTableModel(parent) {
   col_widths_.assign(cols_, default_col_width_);
@@ -103,8 +123,14 @@ void TextGridModel::set_row_count(int rows) {
 
 void TextGridModel::set_col_count(int cols) {
   cols = clamp_count(cols);
-  if (cols == cols_)
+  if (cols == cols_) {
+    if (!user_widths_.isEmpty()) {
+      user_widths_.clear();
+      emit geometry_changed();
+    }
     return;
+  }
+  user_widths_.clear();
   if (cols > cols_) {
     beginInsertColumns({}, cols_, cols - 1);
     cols_ = cols;
@@ -136,6 +162,7 @@ void TextGridModel::set_fixed_cols(int n) {
 void TextGridModel::set_default_col_width(int w) {
   default_col_width_ = std::max(0, w);
   col_widths_.assign(cols_, default_col_width_);
+  user_widths_.clear();
   emit geometry_changed();
 }
 
@@ -146,7 +173,14 @@ void TextGridModel::set_default_row_height(int h) {
 }
 
 int TextGridModel::col_width(int col) const {
-  return col >= 0 && col < cols_ ? col_widths_[col] : default_col_width_;
+  if (col < 0 || col >= cols_)
+    return default_col_width_;
+  if (!user_widths_.isEmpty()) {
+    const auto it = user_widths_.constFind(col);
+    if (it != user_widths_.constEnd())
+      return *it;
+  }
+  return col_widths_[col];
 }
 
 int TextGridModel::row_height(int row) const {
@@ -157,7 +191,41 @@ void TextGridModel::set_col_width(int col, int w) {
   if (col < 0 || col >= cols_)
     return;
   col_widths_[col] = std::max(0, w);
+  user_widths_.remove(col);
   emit col_width_changed(col);
+}
+
+void TextGridModel::set_user_col_width(int col, int w) {
+  if (col < 0 || col >= cols_)
+    return;
+  w = std::max(0, w);
+  if (col_width(col) == w && user_widths_.contains(col))
+    return;
+  user_widths_.insert(col, w);
+  emit col_width_changed(col);
+}
+
+void TextGridModel::forget_user_widths() {
+  if (user_widths_.isEmpty())
+    return;
+  const QList<int> cols = user_widths_.keys();
+  user_widths_.clear();
+  for (int col : cols)
+    emit col_width_changed(col);
+}
+
+int TextGridModel::fixed_width() const {
+  int w = 0;
+  for (int c = 0; c < fixed_cols_; ++c)
+    w += col_width(c);
+  return w;
+}
+
+int TextGridModel::fixed_height() const {
+  int h = 0;
+  for (int r = 0; r < fixed_rows_; ++r)
+    h += row_height(r);
+  return h;
 }
 
 void TextGridModel::set_row_height(int row, int h) {
@@ -197,6 +265,7 @@ void TextGridModel::set_cell(int col, int row, QByteArrayView text) {
 }
 
 void TextGridModel::clear_cells() {
+  forget_user_widths();
   // Walk what is stored rather than every cell of the table: the store is
   // proportional to what was written.
   bool changed = false;
@@ -272,34 +341,85 @@ QVariant TextGridModel::data(const QModelIndex &index, int role) const {
   }
 }
 
+QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+    return {};
+  if (orientation == Qt::Horizontal)
+    return fixed_rows_ > 0 ? from_8bit(cell(section, 0)) : QString();
+  return fixed_cols_ > 0 ? from_8bit(cell(0, section)) : QString();
+}
+
 Qt::ItemFlags TextGridModel::flags(const QModelIndex &index) const {
   if (!index.isValid())
     return Qt::NoItemFlags;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
+namespace {
+
+void set_up_view(QTableView *v) {
+  for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
+    h->hide();
+    h->setMinimumSectionSize(0);
+    h->setSectionResizeMode(QHeaderView::Fixed);
+  }
+  // Lines are drawn by the cells themselves, in a colour of their own.
+  v->setShowGrid(false);
+  v->setCornerButtonEnabled(false);
+  v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A display, not an editor: no cell is picked out as current on showing.
+  v->setFocusPolicy(Qt::NoFocus);
+  v->setWordWrap(false);
+  v->setTextElideMode(Qt::ElideNone);
+  v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+// Gives a view's headers the model's section sizes where they differ from
+// their own; comparing with the header itself, not a remembered copy, heals
+// whatever else resized its sections.
+void sync_sections(QTableView *v, const TextGridModel &m) {
+  QHeaderView *h = v->horizontalHeader();
+  QHeaderView *vh = v->verticalHeader();
+  // Setting a header's default resizes every one of its sections, so it is
+  // set only when it changes, and then every section is given its size again.
+  if (h->defaultSectionSize() != m.default_col_width())
+    h->setDefaultSectionSize(m.default_col_width());
+  if (vh->defaultSectionSize() != m.default_row_height())
+    vh->setDefaultSectionSize(m.default_row_height());
+  for (int c = 0; c < m.col_count(); ++c)
+    if (h->sectionSize(c) != m.col_width(c))
+      h->resizeSection(c, m.col_width(c));
+  for (int r = 0; r < m.row_count(); ++r)
+    if (vh->sectionSize(r) != m.row_height(r))
+      vh->resizeSection(r, m.row_height(r));
+}
+
+} // namespace
+
 TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
   setModel(&model_);
   delegate_ = new TextGridDelegate(model_, this);
   setItemDelegate(delegate_);
-  horizontalHeader()->hide();
-  verticalHeader()->hide();
-  horizontalHeader()->setMinimumSectionSize(0);
-  verticalHeader()->setMinimumSectionSize(0);
-  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  // A display, not an editor: no cell is picked out as current on showing.
-  setFocusPolicy(Qt::NoFocus);
+  set_up_view(this);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
-  setWordWrap(false);
-  setTextElideMode(Qt::ElideNone);
-  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+  top_ = make_part(QStringLiteral("Headings"));
+  left_ = make_part(QStringLiteral("Row headings"));
+  corner_ = make_part(QStringLiteral("Corner headings"));
+  // The fixed parts follow the scrolling part, never the other way round:
+  // they cannot scroll by themselves (see eventFilter).
+  connect(horizontalScrollBar(), &QScrollBar::valueChanged, top_->horizontalScrollBar(),
+          &QScrollBar::setValue);
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, left_->verticalScrollBar(),
+          &QScrollBar::setValue);
+  connect(top_->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+          [this] { top_->horizontalScrollBar()->setValue(horizontalScrollBar()->value()); });
+  connect(left_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+          [this] { left_->verticalScrollBar()->setValue(verticalScrollBar()->value()); });
+
   connect(&model_, &TextGridModel::geometry_changed, this, &TextGrid::sync_geometry);
-  connect(&model_, &TextGridModel::col_width_changed, this,
-          [this](int c) { horizontalHeader()->resizeSection(c, model_.col_width(c)); });
-  connect(&model_, &TextGridModel::row_height_changed, this,
-          [this](int r) { verticalHeader()->resizeSection(r, model_.row_height(r)); });
+  connect(&model_, &TextGridModel::col_width_changed, this, &TextGrid::sync_col_width);
+  connect(&model_, &TextGridModel::row_height_changed, this, &TextGrid::sync_row_height);
   connect(&model_, &QAbstractItemModel::rowsInserted, this, &TextGrid::sync_geometry);
   connect(&model_, &QAbstractItemModel::columnsInserted, this, &TextGrid::sync_geometry);
   connect(&model_, &QAbstractItemModel::dataChanged, this,
@@ -311,43 +431,121 @@ TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
   sync_colours();
 }
 
+QTableView *TextGrid::make_part(const QString &name) {
+  auto *v = new QTableView(this);
+  v->setModel(&model_);
+  v->setItemDelegate(delegate_);
+  set_up_view(v);
+  v->setAccessibleName(name);
+  v->setFrameShape(QFrame::NoFrame);
+  v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  v->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  v->setSelectionMode(QAbstractItemView::NoSelection);
+  v->setAutoScroll(false);
+  v->viewport()->installEventFilter(this);
+  v->hide();
+  return v;
+}
+
+QList<QTableView *> TextGrid::parts() const { return {top_, left_, corner_}; }
+
 void TextGrid::set_scroll_bars(Qt::ScrollBarPolicy horizontal, Qt::ScrollBarPolicy vertical) {
   setHorizontalScrollBarPolicy(horizontal);
   setVerticalScrollBarPolicy(vertical);
 }
 
-void TextGrid::set_column_sizing(bool on) {
-  horizontalHeader()->setSectionResizeMode(on ? QHeaderView::Interactive : QHeaderView::Fixed);
+void TextGrid::set_grid_lines(bool on) {
+  grid_lines_ = on;
+  delegate_->set_lines(on);
+  viewport()->update();
+  for (QTableView *p : parts())
+    p->viewport()->update();
 }
 
-namespace {
-
-// Gives the header the model's section sizes where they differ from its own;
-// comparing with the header itself, not a remembered copy, heals whatever
-// else resized its sections.
-template <typename SizeOf> void sync_sections(QHeaderView *header, int count, SizeOf size_of) {
-  for (int i = 0; i < count; ++i) {
-    const int want = size_of(i);
-    if (header->sectionSize(i) != want)
-      header->resizeSection(i, want);
+void TextGrid::set_column_sizing(bool on) {
+  sizing_ = on;
+  drag_.col = -1;
+  for (QTableView *p : {top_, corner_}) {
+    p->viewport()->setMouseTracking(on);
+    p->viewport()->unsetCursor();
   }
 }
-
-} // namespace
 
 void TextGrid::sync_geometry() {
-  QHeaderView *h = horizontalHeader();
-  QHeaderView *v = verticalHeader();
-  // Setting a header's default resizes every one of its sections, so it is
-  // set only when it changes, and then every section is given its size again.
-  if (h->defaultSectionSize() != model_.default_col_width()) {
-    h->setDefaultSectionSize(model_.default_col_width());
+  sync_sections(this, model_);
+  for (QTableView *p : parts())
+    sync_sections(p, model_);
+  sync_fixed();
+}
+
+void TextGrid::sync_fixed() {
+  const int fixed_rows = model_.fixed_rows();
+  const int fixed_cols = model_.fixed_cols();
+  // The scrolling part hides the fixed sections; the fixed parts show them.
+  for (int r = 0; r < std::max(fixed_rows, hidden_rows_) && r < model_.row_count(); ++r) {
+    setRowHidden(r, r < fixed_rows);
+    left_->setRowHidden(r, r < fixed_rows);
   }
-  if (v->defaultSectionSize() != model_.default_row_height()) {
-    v->setDefaultSectionSize(model_.default_row_height());
+  hidden_rows_ = fixed_rows;
+  for (int c = 0; c < std::max(fixed_cols, hidden_cols_) && c < model_.col_count(); ++c) {
+    setColumnHidden(c, c < fixed_cols);
+    top_->setColumnHidden(c, c < fixed_cols);
   }
-  sync_sections(h, model_.col_count(), [this](int c) { return model_.col_width(c); });
-  sync_sections(v, model_.row_count(), [this](int r) { return model_.row_height(r); });
+  hidden_cols_ = fixed_cols;
+  // The table's own header areas keep the fixed parts' places free; the
+  // parts lie over them.
+  horizontalHeader()->setFixedHeight(model_.fixed_height());
+  verticalHeader()->setFixedWidth(model_.fixed_width());
+  horizontalHeader()->setVisible(fixed_rows > 0);
+  verticalHeader()->setVisible(fixed_cols > 0);
+  top_->setVisible(fixed_rows > 0);
+  left_->setVisible(fixed_cols > 0);
+  corner_->setVisible(fixed_rows > 0 && fixed_cols > 0);
+  updateGeometries();
+}
+
+void TextGrid::sync_col_width(int col) {
+  const int w = model_.col_width(col);
+  horizontalHeader()->resizeSection(col, w);
+  // Parts out of sight are brought up to date when they are shown.
+  for (QTableView *p : parts())
+    if (!p->isHidden())
+      p->horizontalHeader()->resizeSection(col, w);
+  if (col < model_.fixed_cols()) {
+    verticalHeader()->setFixedWidth(model_.fixed_width());
+    updateGeometries();
+  }
+}
+
+void TextGrid::sync_row_height(int row) {
+  const int h = model_.row_height(row);
+  verticalHeader()->resizeSection(row, h);
+  for (QTableView *p : parts())
+    if (!p->isHidden())
+      p->verticalHeader()->resizeSection(row, h);
+  if (row < model_.fixed_rows()) {
+    horizontalHeader()->setFixedHeight(model_.fixed_height());
+    updateGeometries();
+  }
+}
+
+void TextGrid::updateGeometries() {
+  QTableView::updateGeometries();
+  place_parts();
+}
+
+void TextGrid::place_parts() {
+  // Called by the base class while it is being built, before the parts exist.
+  if (!corner_)
+    return;
+  const QRect vp = viewport()->geometry();
+  const int h = model_.fixed_rows() > 0 ? model_.fixed_height() : 0;
+  const int w = model_.fixed_cols() > 0 ? model_.fixed_width() : 0;
+  top_->setGeometry(vp.left(), vp.top() - h, vp.width(), h);
+  left_->setGeometry(vp.left() - w, vp.top(), w, vp.height());
+  corner_->setGeometry(vp.left() - w, vp.top() - h, w, h);
+  top_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+  left_->verticalScrollBar()->setValue(verticalScrollBar()->value());
 }
 
 void TextGrid::sync_colours() {
@@ -356,8 +554,125 @@ void TextGrid::sync_colours() {
   p.setColor(QPalette::Window, model_.cell_colour());
   p.setColor(QPalette::Text, model_.text_colour());
   setPalette(p);
+  for (QTableView *part : parts())
+    part->setPalette(p);
   if (font() != model_.font()) {
     setFont(model_.font());
     delegate_->forget_layouts();
+  }
+}
+
+QModelIndex TextGrid::cell_at(QPoint pos) const {
+  for (QTableView *p : {corner_, top_, left_}) {
+    if (!p->isHidden() && p->geometry().contains(pos))
+      return p->indexAt(p->viewport()->mapFrom(this, pos));
+  }
+  if (viewport()->geometry().contains(pos))
+    return indexAt(viewport()->mapFrom(this, pos));
+  return {};
+}
+
+int TextGrid::shown_col_width(int col) const {
+  return col < model_.fixed_cols() ? left_->columnWidth(col) : columnWidth(col);
+}
+
+int TextGrid::shown_row_height(int row) const {
+  return row < model_.fixed_rows() ? top_->rowHeight(row) : rowHeight(row);
+}
+
+int TextGrid::right_edge(int col) const {
+  if (col < model_.fixed_cols())
+    return corner_->x() + corner_->columnViewportPosition(col) + corner_->columnWidth(col);
+  return viewport()->x() + columnViewportPosition(col) + columnWidth(col);
+}
+
+int TextGrid::border_at(QPoint pos) const {
+  if (!sizing_ || model_.fixed_rows() == 0 || top_->isHidden())
+    return -1;
+  if (pos.y() < top_->y() || pos.y() >= top_->y() + top_->height())
+    return -1;
+  const int fixed_cols = model_.fixed_cols();
+  const int far_right = viewport()->geometry().right() + kGrip;
+  int best = -1;
+  int best_distance = kGrip + 1;
+  int best_edge = 0;
+  for (int c = 0; c < model_.col_count(); ++c) {
+    // A scrolling column that lies wholly under the fixed columns is out of reach.
+    if (c >= fixed_cols && columnViewportPosition(c) + columnWidth(c) < 0)
+      continue;
+    const int edge = right_edge(c);
+    if (c >= fixed_cols && edge - columnWidth(c) > far_right)
+      break;
+    const int distance = std::abs(pos.x() - edge);
+    if (distance > kGrip)
+      continue;
+    // Where columns of no width share a border, a press left of it takes
+    // the visible column, one on it or right of it the last hidden one, so
+    // hidden columns open one after another.
+    const bool nearer = distance < best_distance;
+    const bool later_on_same_border = best >= 0 && edge == best_edge && pos.x() >= edge;
+    if (nearer || later_on_same_border) {
+      best = c;
+      best_distance = distance;
+      best_edge = edge;
+    }
+  }
+  return best;
+}
+
+bool TextGrid::size_column(QWidget *part_viewport, QEvent *event) {
+  const auto *mouse = static_cast<QMouseEvent *>(event);
+  const QPoint pos = part_viewport->mapTo(this, mouse->position().toPoint());
+  switch (event->type()) {
+  case QEvent::MouseButtonPress: {
+    const int col = mouse->button() == Qt::LeftButton ? border_at(pos) : -1;
+    if (col < 0)
+      return false;
+    drag_ = {col, pos.x(), model_.col_width(col)};
+    return true;
+  }
+  case QEvent::MouseMove:
+    if (drag_.col >= 0) {
+      model_.set_user_col_width(drag_.col, drag_.start_width + pos.x() - drag_.start_x);
+      return true;
+    }
+    if (border_at(pos) >= 0)
+      part_viewport->setCursor(Qt::SplitHCursor);
+    else
+      part_viewport->unsetCursor();
+    return false;
+  case QEvent::MouseButtonRelease:
+    if (drag_.col < 0)
+      return false;
+    drag_.col = -1;
+    return true;
+  default:
+    return false;
+  }
+}
+
+bool TextGrid::eventFilter(QObject *watched, QEvent *event) {
+  QWidget *part_viewport = nullptr;
+  for (QTableView *p : parts())
+    if (watched == p->viewport())
+      part_viewport = p->viewport();
+  if (!part_viewport)
+    return QTableView::eventFilter(watched, event);
+  switch (event->type()) {
+  case QEvent::Wheel:
+    // The fixed parts never scroll by themselves: the wheel scrolls the table.
+    QCoreApplication::sendEvent(viewport(), event);
+    return true;
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseMove:
+  case QEvent::MouseButtonRelease:
+    if (sizing_ && size_column(part_viewport, event))
+      return true;
+    // Presses would make a heading current and scroll its part alone.
+    return event->type() != QEvent::MouseMove;
+  case QEvent::MouseButtonDblClick:
+    return true;
+  default:
+    return false;
   }
 }

@@ -46,13 +46,24 @@ public:
   void set_default_row_height(int h);
   int col_width(int col) const;
   int row_height(int row) const;
+  // A width set here (by a Packet or the screen) replaces one the user dragged.
   void set_col_width(int col, int w);
   void set_row_height(int row, int h);
+  // The width the user dragged a column to: it holds until that column's
+  // width or the column count is set, a default width is set, or the table
+  // is cleared.
+  void set_user_col_width(int col, int w);
+  void forget_user_widths();
+  bool has_user_width(int col) const { return user_widths_.contains(col); }
+  // Sum of the widths (heights) of the fixed columns (rows).
+  int fixed_width() const;
+  int fixed_height() const;
 
   // Cells are addressed column first, as the screens' tables are.
   QByteArray cell(int col, int row) const;
   void set_cell(int col, int row, QByteArrayView text);
-  // Empties every cell inside the current counts; cells outside keep theirs.
+  // Empties every cell inside the current counts (cells outside keep theirs)
+  // and forgets the widths the user dragged.
   void clear_cells();
   // Empties one row (all columns inside the current count).
   void clear_row(int row);
@@ -73,6 +84,9 @@ public:
   int rowCount(const QModelIndex &parent = {}) const override;
   int columnCount(const QModelIndex &parent = {}) const override;
   QVariant data(const QModelIndex &index, int role) const override;
+  // A column's heading is its cell in the first fixed row, a row's heading
+  // its cell in the first fixed column: screen readers name cells by them.
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 signals:
@@ -96,6 +110,7 @@ private:
   int default_row_height_ = 24;
   std::vector<int> col_widths_;
   std::vector<int> row_heights_;
+  QHash<int, int> user_widths_;
   QHash<quint32, QByteArray> cells_;
   QColor cell_colour_ = Qt::white;
   QColor text_colour_ = Qt::black;
@@ -103,26 +118,76 @@ private:
   QFont font_;
 };
 
-// The view of a TextGridModel: a QTableView without headers whose column
-// widths and row heights follow the model. Being a QTableView over a model,
-// every cell is readable by a screen reader.
+// Lines between cells must show on the cell colour and on the fixed colour
+// alike: silver on dark tables, grey on light ones.
+QColor grid_line_colour(QColor cell);
+
+// The view of a TextGridModel, a classic string grid: the fixed rows stay at
+// the top and the fixed columns at the left while the rest scrolls, lines
+// may be drawn between all cells, and where sizing is on, the user drags the
+// border between two columns in a fixed row to change a width.
+//
+// The fixed parts are three more views of the same model laid over the
+// table's (hidden) header areas, so every cell, headings included, is a cell
+// of a QTableView that screen readers read.
 class TextGrid : public QTableView {
   Q_OBJECT
 public:
+  // How near a border (in pixels, either side) a press takes hold of it.
+  static constexpr int kGrip = 3;
+
   explicit TextGrid(QWidget *parent = nullptr);
 
   TextGridModel &grid() { return model_; }
   const TextGridModel &grid() const { return model_; }
 
   void set_scroll_bars(Qt::ScrollBarPolicy horizontal, Qt::ScrollBarPolicy vertical);
-  void set_grid_lines(bool on) { setShowGrid(on); }
-  // Let the user drag column borders (the hidden columns can be opened).
+  void set_grid_lines(bool on);
+  bool grid_lines() const { return grid_lines_; }
+  // Let the user drag column borders in a fixed row (the hidden columns can
+  // be opened).
   void set_column_sizing(bool on);
+  bool column_sizing() const { return sizing_; }
+
+  // The cell shown at a point of this widget, in whichever part shows it.
+  QModelIndex cell_at(QPoint pos) const;
+  // A column's width (row's height) as the part that shows it has it.
+  int shown_col_width(int col) const;
+  int shown_row_height(int row) const;
+  // The column whose right border a press at this point would take hold
+  // of, or -1.
+  int border_at(QPoint pos) const;
+
+protected:
+  void updateGeometries() override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+  QTableView *make_part(const QString &name);
+  QList<QTableView *> parts() const;
+  int right_edge(int col) const;
+  bool size_column(QWidget *viewport, QEvent *event);
   void sync_geometry();
+  void sync_fixed();
+  void sync_col_width(int col);
+  void sync_row_height(int row);
   void sync_colours();
+  void place_parts();
 
   TextGridModel model_;
   TextGridDelegate *delegate_ = nullptr;
+  // The fixed rows (top_), the fixed columns (left_) and where they meet.
+  QTableView *top_ = nullptr;
+  QTableView *left_ = nullptr;
+  QTableView *corner_ = nullptr;
+  // Fixed sections hidden in the scrolling part, as last applied.
+  int hidden_rows_ = 0;
+  int hidden_cols_ = 0;
+  bool grid_lines_ = true;
+  bool sizing_ = false;
+  struct Drag {
+    int col = -1;
+    int start_x = 0;
+    int start_width = 0;
+  } drag_;
 };

@@ -1,5 +1,6 @@
 #include "screens/sprintr_commentator_form.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
@@ -82,6 +83,10 @@ void TestSprintScreen::later_heat_replaces_earlier_data() {
       << QList<QByteArray>{"1", "12 A. RIDER", "2", "7 B. RIDER", "", "", "", "", "", "", ""};
   QTest::newRow("nothing but the kind") << QByteArray("{sprintf}+") << QByteArray()
                                         << QList<QByteArray>(11);
+  QTest::newRow("markup shown as sent")
+      << QByteArray("{sprintf}+{title}Men <b>Final</b> &lt; <img src=\"x.png\"> A & B{r1}<i>x</i>")
+      << QByteArray("Men <b>Final</b> &lt; <img src=\"x.png\"> A & B")
+      << QList<QByteArray>{"", "<i>x</i>", "", "", "", "", "", "", "", "", ""};
   QTest::newRow("time only")
       << QByteArray("{sprintf}+{et}11.0") << QByteArray()
       << QList<QByteArray>{"", "", "", "", "", "", "", "", "11.0", "", ""};
@@ -96,6 +101,12 @@ void TestSprintScreen::later_heat_replaces_earlier() {
   f.apply_packet(packet);
   QCOMPARE(f.title(), title);
   QCOMPARE(f.title_label()->text().toLatin1(), title);
+  QCOMPARE(f.title_label()->textFormat(), Qt::PlainText);
+  // Screen readers read the title itself; what it is is the description.
+  QAccessibleInterface *a = QAccessible::queryAccessibleInterface(f.title_label());
+  QVERIFY(a);
+  QCOMPARE(a->text(QAccessible::Name).toLatin1(), title);
+  QCOMPARE(a->text(QAccessible::Description), QStringLiteral("Heat title"));
   const TextGridModel &t = f.heat_table();
   for (int i = 0; i < kDataCells.size(); ++i)
     QCOMPARE(t.cell(kDataCells[i].first, kDataCells[i].second), cells[i]);

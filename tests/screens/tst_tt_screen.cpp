@@ -1,4 +1,5 @@
 #include "screens/tt_commentator_form.h"
+#include "toolkit/readout.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -53,6 +54,8 @@ private slots:
   void racer_update_without_diff_empties_readout();
   void clear_racers_keeps_standings();
   void readouts_use_digital_face();
+  void readout_text_never_cut_data();
+  void readout_text_never_cut();
   void closing_asks_to_terminate();
 };
 
@@ -284,6 +287,87 @@ void TestTimeTrialScreen::readouts_use_digital_face() {
       QCOMPARE(l->alignment() & Qt::AlignHorizontal_Mask, want);
     }
   }
+}
+
+namespace {
+
+// Columns of a grab holding any of the read-outs' yellow.
+QList<int> ink_columns(const QImage &image) {
+  QList<int> columns;
+  for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height(); ++y) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 96 && c.green() > 96 && c.blue() < 64) {
+        columns.append(x);
+        break;
+      }
+    }
+  }
+  return columns;
+}
+
+} // namespace
+
+void TestTimeTrialScreen::readout_text_never_cut_data() {
+  QTest::addColumn<QByteArray>("tags");
+  QTest::addColumn<bool>("full_size"); // sure to fit at full size with any digital face
+  const struct {
+    const char *text;
+    bool full_size;
+  } texts[] = {{"1:02.345", false}, {"10:59.999", false}, {"-12.345", false}, {"+0.456", false}, {"DNF", true}};
+  for (const auto &t : texts) {
+    for (const char *side : {"{crs}0{stack}0", "{crs}1{stack}0"}) {
+      const QByteArray where = side[5] == '0' ? " left" : " right";
+      QTest::newRow(t.text + where + " time")
+          << QByteArray(side) + "{time}" + t.text << t.full_size;
+      QTest::newRow(t.text + where + " diff")
+          << QByteArray(side) + "{time}DNF{diff}" + t.text << t.full_size;
+    }
+  }
+}
+
+void TestTimeTrialScreen::readout_text_never_cut() {
+  QFETCH(QByteArray, tags);
+  QFETCH(bool, full_size);
+  Ttt_commentator_form f(kColours);
+  f.set_screen_geometry_source([] { return QRect(0, 0, 1366, 768); });
+  f.show();
+  f.apply_packet("{tt}+{tick-hit}1" + tags);
+  const Side side = tags.startsWith("{crs}0") ? Side::left : Side::right;
+  QLabel *readout = tags.contains("{diff}") ? f.diff_readout(side) : f.time_readout(side);
+  const QString text = readout->text();
+  QVERIFY(!text.isEmpty());
+  QCOMPARE(readout->size(), QSize(182, 48));
+
+  // The face is chosen by a function of the text and the width alone.
+  const QFont face = Ttt_commentator_form::readout_font();
+  const int width = readout->contentsRect().width();
+  const QFont fitted = fit_readout_font(text, face, width);
+  const QFontMetricsF m(fitted);
+  QVERIFY(m.horizontalAdvance(text) <= width);
+  QVERIFY(m.tightBoundingRect(text).right() < width);
+  if (full_size) {
+    QCOMPARE(fitted.pixelSize(), 48);
+    QCOMPARE(fitted.stretch(), int(QFont::Unstretched));
+  }
+
+  // Drawn: every inked column lies inside the part of the box that nothing
+  // covers, with the edge columns of that part clean, so nothing was cut.
+  QRect free(QPoint(0, 0), readout->size());
+  if (side == Side::right) {
+    // The summary lies in front of the inner end of the right read-outs.
+    const QRect covered = f.summary_view(side)->geometry().intersected(readout->geometry());
+    QVERIFY(!covered.isEmpty());
+    free.setRight(covered.left() - readout->x() - 1);
+  }
+  const QList<int> ink = ink_columns(readout->grab().toImage());
+  QVERIFY(!ink.isEmpty());
+  QVERIFY2(ink.first() > free.left() && ink.last() < free.right(),
+           qPrintable(QStringLiteral("ink %1..%2, free %3..%4")
+                          .arg(ink.first()).arg(ink.last()).arg(free.left()).arg(free.right())));
+  // Screen readers read what it shows.
+  QCOMPARE(readout->accessibleName(), text);
+  QCOMPARE(readout->textFormat(), Qt::PlainText);
 }
 
 void TestTimeTrialScreen::closing_asks_to_terminate() {

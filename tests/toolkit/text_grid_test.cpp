@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 
 class TextGridTest : public QObject {
@@ -25,6 +27,11 @@ private slots:
   void model_is_consistent();
   void long_text_is_cut_at_the_cell_edge();
   void changed_cell_is_drawn_anew();
+  void fixed_rows_and_columns_stay_in_view();
+  void grid_lines_show_on_cells_and_headings();
+  void dragging_a_heading_border_sizes_a_column();
+  void later_packet_width_replaces_dragged_width_data();
+  void later_packet_width_replaces_dragged_width();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -167,7 +174,7 @@ void TextGridTest::view_follows_model_geometry() {
   g.grid().set_default_row_height(24);
   QCOMPARE(g.horizontalHeader()->sectionSize(2), 300);
   QCOMPARE(g.horizontalHeader()->sectionSize(3), 1);
-  QCOMPARE(g.verticalHeader()->sectionSize(0), 24);
+  QCOMPARE(g.shown_row_height(0), 24); // the fixed heading row
   g.grid().set_col_count(8);
   QCOMPARE(g.horizontalHeader()->sectionSize(7), 60);
 }
@@ -190,7 +197,7 @@ void TextGridTest::widths_survive_colours_font_and_showing() {
   g.show();
   QVERIFY(QTest::qWaitForWindowExposed(&g));
   for (int c = 0; c < 6; ++c)
-    QCOMPARE(g.columnWidth(c), widths[c]);
+    QCOMPARE(g.shown_col_width(c), widths[c]);
   QCOMPARE(g.rowHeight(50), 24);
 }
 
@@ -261,6 +268,176 @@ void TextGridTest::changed_cell_is_drawn_anew() {
   QVERIFY(any_text(many, QRect(60, 0, 40, 20)));
   m.set_cell(1, 0, "W");
   QCOMPARE(g.picture(), one);
+}
+
+namespace {
+
+// A grid in the screens' colours: black cells, white text, purple headings.
+struct StandingsGrid {
+  TextGrid grid;
+  StandingsGrid(int fixed_cols, QSize size) {
+    TextGridModel &m = grid.grid();
+    m.set_col_count(8);
+    m.set_row_count(60);
+    m.set_fixed_rows(1);
+    m.set_fixed_cols(fixed_cols);
+    m.set_default_col_width(40);
+    m.set_col_width(1, 120);
+    m.set_col_width(5, 0);
+    m.set_col_width(6, 0);
+    m.set_screen_colours({0x000000, 0xFFFFFF, 0x800080});
+    for (int c = 0; c < 8; ++c)
+      m.set_cell(c, 0, "H" + QByteArray::number(c));
+    for (int r = 1; r < 60; ++r)
+      m.set_cell(0, r, QByteArray::number(r));
+    grid.resize(size);
+    grid.show();
+  }
+  // A point in the middle of the heading row, x pixels from the grid's left.
+  QPoint in_heading_row(int x) const {
+    return {x, grid.frameWidth() + grid.grid().row_height(0) / 2};
+  }
+  void drag(QPoint from, QPoint to) {
+    // Presses and moves land on whatever part of the grid lies there.
+    QWidget *target = grid.childAt(from);
+    QVERIFY(target);
+    QTest::mousePress(target, Qt::LeftButton, {}, target->mapFrom(&grid, from));
+    QMouseEvent move(QEvent::MouseMove, target->mapFrom(&grid, to), target->mapToGlobal(target->mapFrom(&grid, to)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &move);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, target->mapFrom(&grid, to));
+  }
+};
+
+bool near_colour(QRgb pixel, QColor want) {
+  const QColor got(pixel);
+  return qAbs(got.red() - want.red()) < 16 && qAbs(got.green() - want.green()) < 16 &&
+         qAbs(got.blue() - want.blue()) < 16;
+}
+
+} // namespace
+
+void TextGridTest::fixed_rows_and_columns_stay_in_view() {
+  StandingsGrid g(1, QSize(200, 150));
+  g.grid.grid().set_col_width(1, 300);
+  QCoreApplication::processEvents(); // the scroll ranges follow the widths
+  g.grid.scrollToBottom();
+  g.grid.horizontalScrollBar()->setValue(g.grid.horizontalScrollBar()->maximum());
+  QVERIFY(g.grid.verticalScrollBar()->value() > 0);
+  QVERIFY(g.grid.horizontalScrollBar()->value() > 0);
+  const int f = g.grid.frameWidth();
+  const QPoint top_left(f + 2, f + 2);
+  // The corner still shows the first heading, the heading row the headings
+  // of the columns scrolled into view, the fixed column the rows' first cells.
+  QCOMPARE(g.grid.cell_at(top_left), g.grid.grid().index(0, 0));
+  const QModelIndex heading = g.grid.cell_at(QPoint(60, f + 2));
+  QCOMPARE(heading.row(), 0);
+  QVERIFY(heading.column() > 1);
+  const QModelIndex first_column = g.grid.cell_at(QPoint(f + 2, 60));
+  QCOMPARE(first_column.column(), 0);
+  QVERIFY(first_column.row() > 20);
+  QCOMPARE(g.grid.cell_at(QPoint(60, 60)).row(), first_column.row());
+  // What is drawn there is the heading colour, not a scrolled cell.
+  const QImage image = g.grid.grab().toImage();
+  QVERIFY(near_colour(image.pixel(top_left + QPoint(20, 0)), QColor(0x80, 0x00, 0x80)));
+  QVERIFY(near_colour(image.pixel(60, f + 2), QColor(0x80, 0x00, 0x80)));
+  // The last row can be reached: it is the last one in view.
+  QCOMPARE(g.grid.cell_at(QPoint(f + 2, g.grid.viewport()->geometry().bottom() - 2)).row(), 59);
+}
+
+void TextGridTest::grid_lines_show_on_cells_and_headings() {
+  StandingsGrid g(0, QSize(300, 120));
+  const int f = g.grid.frameWidth();
+  const QImage image = g.grid.grab().toImage();
+  const QColor black(Qt::black);
+  const QColor purple(0x80, 0x00, 0x80);
+  // The border between columns 0 and 1 is the last pixel of column 0, in the
+  // heading row and in a data row, and the bottom of each row likewise.
+  const int border_x = f + 39;
+  const int heading_y = f + 12;
+  const int data_y = f + 24 + 12;
+  const QColor line = grid_line_colour(black);
+  QVERIFY(near_colour(image.pixel(border_x, heading_y), line));
+  QVERIFY(near_colour(image.pixel(border_x, data_y), line));
+  QVERIFY(near_colour(image.pixel(f + 20, f + 23), line));
+  QVERIFY(near_colour(image.pixel(f + 20, f + 47), line));
+  QVERIFY(near_colour(image.pixel(border_x - 1, heading_y), purple));
+  QVERIFY(near_colour(image.pixel(border_x - 1, data_y), black));
+  // A grid without lines shows none.
+  g.grid.set_grid_lines(false);
+  const QImage plain = g.grid.grab().toImage();
+  QVERIFY(near_colour(plain.pixel(border_x, data_y), black));
+  QVERIFY(near_colour(plain.pixel(border_x, heading_y), purple));
+}
+
+void TextGridTest::dragging_a_heading_border_sizes_a_column() {
+  StandingsGrid g(1, QSize(420, 200));
+  g.grid.set_column_sizing(true);
+  TextGridModel &m = g.grid.grid();
+  const int f = g.grid.frameWidth();
+  // The border between the fixed column 0 and column 1.
+  g.drag(g.in_heading_row(f + 40), g.in_heading_row(f + 70));
+  QCOMPARE(m.col_width(0), 70);
+  QCOMPARE(g.grid.shown_col_width(0), 70);
+  // The border between columns 1 and 2, grabbed two pixels left of it.
+  int border = f + 70 + 120;
+  g.drag(g.in_heading_row(border - 2), g.in_heading_row(border + 28));
+  QCOMPARE(m.col_width(1), 150);
+  QCOMPARE(g.grid.shown_col_width(1), 150);
+  // Columns 5 and 6 have no width: their border with column 4 opens them,
+  // the last first, when taken on or right of it; left of it, column 4.
+  border = f + 70 + 150 + 3 * 40;
+  g.drag(g.in_heading_row(border + 1), g.in_heading_row(border + 31));
+  QCOMPARE(m.col_width(6), 30);
+  QCOMPARE(m.col_width(5), 0);
+  g.drag(g.in_heading_row(border + 1), g.in_heading_row(border + 21));
+  QCOMPARE(m.col_width(5), 20);
+  QCOMPARE(g.grid.shown_col_width(5), 20);
+  g.drag(g.in_heading_row(border - 2), g.in_heading_row(border - 12));
+  QCOMPARE(m.col_width(4), 30);
+  // A drag in a data row sizes nothing.
+  g.drag(QPoint(f + 70 + 150, 100), QPoint(f + 70 + 150 + 40, 100));
+  QCOMPARE(m.col_width(1), 150);
+  // Without sizing, borders cannot be taken.
+  g.grid.set_column_sizing(false);
+  g.drag(g.in_heading_row(f + 70), g.in_heading_row(f + 90));
+  QCOMPARE(m.col_width(0), 70);
+}
+
+void TextGridTest::later_packet_width_replaces_dragged_width_data() {
+  QTest::addColumn<QString>("then");
+  QTest::addColumn<int>("width"); // of column 2 afterwards
+  QTest::newRow("width of that column") << QStringLiteral("width 2") << 55;
+  QTest::newRow("width of another column") << QStringLiteral("width 3") << 100;
+  QTest::newRow("column count") << QStringLiteral("count") << 40;
+  QTest::newRow("cleared") << QStringLiteral("clear") << 40;
+  QTest::newRow("one row emptied") << QStringLiteral("clear row") << 100;
+  QTest::newRow("default width") << QStringLiteral("default") << 50;
+}
+
+void TextGridTest::later_packet_width_replaces_dragged_width() {
+  QFETCH(QString, then);
+  QFETCH(int, width);
+  StandingsGrid g(0, QSize(420, 200));
+  g.grid.set_column_sizing(true);
+  TextGridModel &m = g.grid.grid();
+  const int border = g.grid.frameWidth() + 40 + 120 + 40;
+  g.drag(g.in_heading_row(border), g.in_heading_row(border + 60));
+  QCOMPARE(m.col_width(2), 100);
+  if (then == QLatin1String("width 2"))
+    m.set_col_width(2, 55);
+  else if (then == QLatin1String("width 3"))
+    m.set_col_width(3, 55);
+  else if (then == QLatin1String("count"))
+    m.set_col_count(9);
+  else if (then == QLatin1String("clear"))
+    m.clear_cells();
+  else if (then == QLatin1String("clear row"))
+    m.clear_row(3);
+  else if (then == QLatin1String("default"))
+    m.set_default_col_width(50);
+  QCOMPARE(m.col_width(2), width);
+  QCOMPARE(g.grid.shown_col_width(2), width);
 }
 
 QTEST_MAIN(TextGridTest)

@@ -1,5 +1,7 @@
 // Renders every window of the program, filled by the demo race, into PNG
-// files: commentator-screenshots CAPTURE OUTPUT_DIR (run it offscreen).
+// files, offscreen, as on a screen of the given size:
+//   commentator-screenshots CAPTURE OUTPUT_DIR [WIDTHxHEIGHT [WINDOW SUFFIX]]
+// With a window name, only that window is written, as NAME + SUFFIX + ".png".
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "tap/capture.h"
@@ -8,17 +10,50 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
 
+namespace {
+
+// The offscreen platform's one screen, of the size asked for.
+bool use_offscreen_screen(const char *size, QTemporaryDir &dir) {
+  int w = 0;
+  int h = 0;
+  if (std::sscanf(size, "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0 || !dir.isValid())
+    return false;
+  const QString path = dir.filePath(QStringLiteral("screen.json"));
+  QFile f(path);
+  const QByteArray json = QStringLiteral("{\"screens\": [{\"name\": \"shot\", \"x\": 0, \"y\": 0, "
+                                         "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
+                                         "\"dpr\": 1}]}")
+                              .arg(w)
+                              .arg(h)
+                              .toUtf8();
+  if (!f.open(QIODevice::WriteOnly) || f.write(json) != json.size())
+    return false;
+  f.close();
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + path.toLocal8Bit());
+  return true;
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
-  QApplication app(argc, argv);
-  const QStringList args = app.arguments();
-  if (args.size() != 3) {
-    std::fprintf(stderr, "usage: commentator-screenshots CAPTURE OUTPUT_DIR\n");
+  if (argc != 3 && argc != 4 && argc != 6) {
+    std::fprintf(stderr, "usage: commentator-screenshots CAPTURE OUTPUT_DIR [WIDTHxHEIGHT [WINDOW SUFFIX]]\n");
     return 2;
   }
+  QTemporaryDir config;
+  if (argc >= 4 && !use_offscreen_screen(argv[3], config)) {
+    std::fprintf(stderr, "bad screen size %s\n", argv[3]);
+    return 2;
+  }
+  QApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  const QString only = args.size() == 6 ? args.at(4) : QString();
+  const QString suffix = args.size() == 6 ? args.at(5) : QString();
   QFile file(args.at(1));
   if (!file.open(QIODevice::ReadOnly)) {
     std::fprintf(stderr, "cannot read %s\n", qPrintable(args.at(1)));
@@ -56,7 +91,9 @@ int main(int argc, char **argv) {
 
   int failures = 0;
   for (const CommentatorWindows::Named &w : windows.all_windows()) {
-    const QString path = out.filePath(w.name + QStringLiteral(".png"));
+    if (!only.isEmpty() && w.name != only)
+      continue;
+    const QString path = out.filePath(w.name + suffix + QStringLiteral(".png"));
     if (!w.window->grab().save(path)) {
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
       ++failures;

@@ -1,0 +1,69 @@
+#include "readout.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Below this the figures of a seven-segment face run together.
+constexpr int kMinStretch = 50;
+constexpr int kMinPixels = 8;
+
+// From the leftmost to the rightmost pixel the text can take: its advance
+// and its ink, whichever reaches further.
+qreal text_width(const QString &text, const QFont &font) {
+  const QFontMetricsF m(font);
+  const QRectF ink = m.tightBoundingRect(text);
+  const qreal advance = m.horizontalAdvance(text);
+  if (ink.isEmpty())
+    return advance;
+  return std::max(advance, ink.right() + 1) - std::min<qreal>(0, ink.left());
+}
+
+} // namespace
+
+QFont fit_readout_font(const QString &text, const QFont &face, int width) {
+  QFont f = face;
+  f.setStretch(QFont::Unstretched);
+  if (text.isEmpty() || width <= 0)
+    return f;
+  const qreal full = text_width(text, f);
+  if (full <= width)
+    return f;
+  // Rounding in the glyphs' metrics can leave a text a pixel too wide at
+  // the stretch worked out: step down until it fits.
+  int stretch = std::clamp(int(std::floor(100 * width / full)), kMinStretch, 100);
+  for (; stretch >= kMinStretch; --stretch) {
+    f.setStretch(stretch);
+    if (text_width(text, f) <= width)
+      return f;
+  }
+  f.setStretch(kMinStretch);
+  const qreal pixels = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
+  int size = std::max(kMinPixels, int(std::floor(pixels * width / text_width(text, f))));
+  for (; size > kMinPixels; --size) {
+    f.setPixelSize(size);
+    if (text_width(text, f) <= width)
+      return f;
+  }
+  f.setPixelSize(kMinPixels);
+  return f;
+}
+
+QRect uncovered_part(QRect box, const QList<QRect> &covers) {
+  int left = box.left();
+  int right = box.right();
+  for (const QRect &c : covers) {
+    const QRect over = c.intersected(box);
+    if (over.isEmpty())
+      continue;
+    if (over.center().x() >= box.center().x())
+      right = std::min(right, over.left() - 1);
+    else
+      left = std::max(left, over.right() + 1);
+  }
+  return QRect(QPoint(left, box.top()), QPoint(std::max(left - 1, right), box.bottom()));
+}
