@@ -6,8 +6,21 @@
 #include <QWidget>
 #include <QWindow>
 
-FramePacer::FramePacer(QObject *parent) : QObject(parent), next_turn_(new QTimer(this)) {
-  clock_.start();
+#include <chrono>
+#include <utility>
+
+namespace {
+
+qint64 steady_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+} // namespace
+
+FramePacer::FramePacer(QObject *parent, Clock clock)
+    : QObject(parent), clock_(clock ? std::move(clock) : Clock(steady_ns)), next_turn_(new QTimer(this)) {
   next_turn_->setSingleShot(true);
   connect(next_turn_, &QTimer::timeout, this, [this] { painted_this_turn_ = false; });
 }
@@ -57,7 +70,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
     auto it = windows_.find(static_cast<QWidget *>(watched)->window());
     if (it != windows_.end() && it->second.passed) {
       it->second.passed = false;
-      it->second.last_paint_ns = clock_.nsecsElapsed();
+      it->second.last_paint_ns = clock_();
     }
     return false;
   }
@@ -75,7 +88,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   if (it == windows_.end())
     return false;
   Window &w = it->second;
-  const qint64 now = clock_.nsecsElapsed();
+  const qint64 now = clock_();
   const qint64 due = w.last_paint_ns + kFrameNs;
   if (now < due) {
     hold(w, due - now);

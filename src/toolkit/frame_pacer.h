@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 
+#include <functional>
 #include <unordered_map>
 
 class QTimer;
@@ -21,8 +21,11 @@ class QWidget;
 class FramePacer final : public QObject {
 public:
   static constexpr qint64 kFrameNs = 16666667; // 60 Hz
+  // Nanoseconds on a monotonic clock; only differences count.
+  using Clock = std::function<qint64()>;
 
-  explicit FramePacer(QObject *parent = nullptr);
+  // Without a clock, the steady clock; tests pass one they move themselves.
+  explicit FramePacer(QObject *parent = nullptr, Clock clock = {});
   ~FramePacer() override;
 
   void watch(QWidget *window);
@@ -41,7 +44,7 @@ private:
   void forget(QObject *window);
   void hold(Window &w, qint64 wait_ns);
 
-  QElapsedTimer clock_;
+  Clock clock_;
   std::unordered_map<QObject *, Window> windows_;
   qint64 held_ = 0;
   bool painted_this_turn_ = false;

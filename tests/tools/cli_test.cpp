@@ -205,9 +205,8 @@ void CliTest::play_timing_data() {
   QTest::newRow("speed 10") << 10.0;
 }
 
-// Measures the spacing at the receiver. Bounds are loose: a busy machine may
-// stretch the spacing, but a player can never be early, and at ten times the
-// speed the whole run must be far shorter than the recorded 450 ms.
+// The whole program plays a capture at a speed; the spacing itself is
+// checked on a clock the test controls (engine_test), here only printed.
 void CliTest::play_timing() {
   QFETCH(double, speed);
   ScopedTempCwd cwd;
@@ -228,13 +227,6 @@ void CliTest::play_timing() {
   qInfo("speed %g: 4 datagrams over %.1f ms (recorded 450 ms, expected %.1f); gaps %.1f %.1f %.1f", speed,
         receiver.span_ms(), expected, receiver.arrived_ms[1] - receiver.arrived_ms[0],
         receiver.arrived_ms[2] - receiver.arrived_ms[1], receiver.arrived_ms[3] - receiver.arrived_ms[2]);
-  // Arrival times carry the receiver's own delays (tens of ms on a loaded
-  // machine), which can shorten a span as well as lengthen it.
-  QVERIFY(receiver.span_ms() >= expected * 0.9 - 20);
-  if (speed == 1)
-    QVERIFY(receiver.span_ms() < expected + 2000);
-  else
-    QVERIFY2(receiver.span_ms() < 450 * 0.6, "--speed 10 did not compress the timing");
 }
 
 void CliTest::play_loop_until_interrupted() {
@@ -251,8 +243,6 @@ void CliTest::play_loop_until_interrupted() {
   QCOMPARE(p.exitStatus(), QProcess::NormalExit);
   QCOMPARE(p.exitCode(), 0);
   QCOMPARE(receiver.datagrams.mid(0, 5), (QList<QByteArray>{"a", "b", "a", "b", "a"}));
-  // The pause between passes keeps a loop from flooding.
-  QVERIFY(receiver.arrived_ms[2] - receiver.arrived_ms[1] >= 45);
 }
 
 void CliTest::record_then_play_data() {
@@ -323,11 +313,8 @@ void CliTest::record_stops_on_signal() {
 
 void CliTest::record_duration() {
   ScopedTempCwd cwd;
-  QElapsedTimer clock;
-  clock.start();
   const Run r = run_tap({"record", "--port", "0", "--duration", "0.3", "quiet.cap"});
   QVERIFY2(r.code == 0, qPrintable(r.err));
-  QVERIFY(clock.elapsed() >= 290);
   QVERIFY2(r.err.contains("recorded 0 datagrams to quiet.cap"), qPrintable(r.err));
   QVERIFY(read_file("quiet.cap").startsWith(tap::capture_header()));
 }

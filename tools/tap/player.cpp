@@ -1,18 +1,31 @@
 #include "tap/player.h"
 
+#include <chrono>
 #include <cmath>
 
 namespace tap {
 
-Player::Player(QList<CaptureRecord> records, Endpoint to, PlayOptions options, QObject *parent)
-    : QObject(parent), records_(std::move(records)), sender_(std::move(to)), options_(options) {
+namespace {
+
+qint64 steady_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+} // namespace
+
+Player::Player(QList<CaptureRecord> records, Endpoint to, PlayOptions options, QObject *parent,
+               Clock clock)
+    : QObject(parent), records_(std::move(records)), sender_(std::move(to)), options_(options),
+      clock_(clock ? std::move(clock) : Clock(steady_ns)) {
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &Player::step);
 }
 
 void Player::start() {
-  clock_.start();
+  start_ns_ = clock_();
   pass_start_ns_ = 0;
   next_ = 0;
   sent_ = 0;
@@ -46,7 +59,7 @@ void Player::step() {
     emit finished();
     return;
   }
-  const qint64 now = clock_.nsecsElapsed();
+  const qint64 now = clock_() - start_ns_;
   while (next_ < records_.size() && due_ns(next_) <= now) {
     QString error;
     if (!sender_.send(records_[next_].payload, &error)) {

@@ -3,10 +3,11 @@
 #include "tap/capture.h"
 #include "tap/sender.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QTimer>
+
+#include <functional>
 
 namespace tap {
 
@@ -25,9 +26,12 @@ public:
   // Pause between the last datagram of one pass and the first of the next
   // (divided by the speed), so that a loop never floods the receiver.
   static constexpr double loop_gap_ms = 1000;
+  // Nanoseconds on a monotonic clock; only differences count.
+  using Clock = std::function<qint64()>;
 
+  // Without a clock, the steady clock; tests pass one they move themselves.
   Player(QList<CaptureRecord> records, Endpoint to, PlayOptions options,
-         QObject *parent = nullptr);
+         QObject *parent = nullptr, Clock clock = {});
 
   // Begins playing from the event loop; finished() or failed() follows.
   void start();
@@ -49,7 +53,8 @@ private:
   QList<CaptureRecord> records_;
   Sender sender_;
   PlayOptions options_;
-  QElapsedTimer clock_;
+  Clock clock_;
+  qint64 start_ns_ = 0;
   QTimer timer_;
   qint64 pass_start_ns_ = 0;
   qsizetype next_ = 0;
