@@ -1,6 +1,8 @@
 #include "feed_badge.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
+#include <QTableView>
 #include <QEvent>
 #include <QLabel>
 
@@ -53,6 +55,14 @@ QList<QRect> with_gap(const QList<QRect> &rects) {
 
 // The cells a view shows, in its viewport's coordinates.
 QRect shown_cells(const QAbstractItemView &view) {
+  // A table may hide its first rows or columns (frozen headings are drawn by
+  // views laid over it), so its corner cells say nothing; its headers know
+  // the extent of what is shown.
+  if (const auto *table = qobject_cast<const QTableView *>(&view)) {
+    const QHeaderView *h = table->horizontalHeader();
+    const QHeaderView *v = table->verticalHeader();
+    return QRect(-h->offset(), -v->offset(), h->length(), v->length()) & view.viewport()->rect();
+  }
   const QAbstractItemModel *model = view.model();
   if (!model)
     return {};
@@ -92,6 +102,10 @@ QRect covered_area(const QWidget *widget, const QWidget *window) {
     if (local.isEmpty())
       return {};
     local.translate(view->viewport()->mapTo(widget, QPoint(0, 0)));
+    // Frozen headings sit in the margins above and left of the viewport.
+    if (qobject_cast<const QTableView *>(widget))
+      local.setTopLeft(QPoint(std::min(view->contentsRect().left(), local.left()),
+                              std::min(view->contentsRect().top(), local.top())));
   }
   return QRect(widget->mapTo(window, local.topLeft()), local.size());
 }
