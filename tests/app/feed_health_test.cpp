@@ -26,10 +26,10 @@ const QDateTime kNow(QDate(2026, 12, 9), QTime(19, 42, 21));
 QDateTime ago(int s) { return s == -1 ? QDateTime() : kNow.addSecs(-s); }
 
 // "address:count:seconds ago" per ignored sender, most recent first.
-QList<IgnoredSender> senders(const QStringList &specs) {
+QList<IgnoredSender> senders(const QStringList &entries) {
   QList<IgnoredSender> out;
-  for (const QString &spec : specs) {
-    const QStringList p = spec.split(QLatin1Char(':'));
+  for (const QString &entry : entries) {
+    const QStringList p = entry.split(QLatin1Char(':'));
     out.append({p[0].toLatin1(), p[1].toLongLong(), ago(p[2].toInt())});
   }
   return out;
