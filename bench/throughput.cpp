@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QUdpSocket>
 #include <QVariant>
+#include <QWidget>
 
 #include <thread>
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "reradu/reradu_state.h"
-#include "rtd/rtd_form.h"
-#include "seiko/seikomon_form.h"
-#include "suite/commentator_udp_form.h"
+#include "rtd/rtd_state.h"
+#include "seiko/seiko_state.h"
+#include "suite/broadcast_state.h"
 #include "suite/suite_settings.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/seams.h"

@@ -7,7 +7,11 @@
 
 #include <sys/stat.h>
 
-PacketReceiver::PacketReceiver(QObject *parent) : QObject(parent) {
+PacketReceiver::PacketReceiver(QObject *parent)
+    : QObject(parent), handing_on_([this](const Waiting &w) {
+        if (handler_)
+          handler_(w.bytes, w.sender, w.listener);
+      }) {
   for (int i = 0; i < kListeners; ++i) {
     sockets_[i] = new QUdpSocket(this);
     connect(sockets_[i], &QUdpSocket::readyRead, this, [this, i] { drain(i); });
@@ -111,28 +115,9 @@ void PacketReceiver::drain(int i) {
       return;
     if (n > kMaxDatagram)
       continue;
-    const QByteArrayView datagram(buffer, n);
-    const QByteArray sender = dotted(from.toIPv4Address());
-    if (busy_) {
-      waiting_.push_back({datagram.toByteArray(), sender, i});
-      continue;
-    }
-    hand_on(datagram, sender, i);
+    handing_on_.call({QByteArray(buffer, n), dotted(from.toIPv4Address()), i});
     // The socket may have been closed by what the datagram caused.
     if (socket->state() != QAbstractSocket::BoundState)
       return;
   }
-}
-
-void PacketReceiver::hand_on(QByteArrayView datagram, QByteArrayView sender, int listener) {
-  busy_ = true;
-  if (handler_)
-    handler_(datagram, sender, listener);
-  while (!waiting_.empty()) {
-    const Waiting next = std::move(waiting_.front());
-    waiting_.pop_front();
-    if (handler_)
-      handler_(next.bytes, next.sender, next.listener);
-  }
-  busy_ = false;
 }

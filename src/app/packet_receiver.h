@@ -1,11 +1,12 @@
 #pragma once
 
+#include "toolkit/one_at_a_time.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QObject>
 
 #include <array>
-#include <deque>
 #include <functional>
 
 class QUdpSocket;
@@ -60,10 +61,8 @@ private:
   };
 
   void drain(int i);
-  void hand_on(QByteArrayView datagram, QByteArrayView sender, int listener);
 
   std::array<QUdpSocket *, kListeners> sockets_{};
-  std::deque<Waiting> waiting_;
-  bool busy_ = false;
   Handler handler_;
+  OneAtATime<Waiting> handing_on_;
 };

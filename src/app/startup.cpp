@@ -12,9 +12,12 @@
 #include "reradu/qdimport_form.h"
 #include "reradu/reradu_form.h"
 #include "reradu/reradu_setup_form.h"
+#include "rtd/rtd_driver.h"
 #include "rtd/rtd_form.h"
+#include "seiko/seiko_monitor.h"
 #include "seiko/seikomon_form.h"
 #include "seiko/seikoreradu_form.h"
+#include "suite/broadcast_queue.h"
 #include "suite/commentator_udp_form.h"
 #include "toolkit/dialogs.h"
 
@@ -22,6 +25,10 @@
 #include <QScreen>
 
 struct CommentatorWindows::Others {
+  // The drivers first: the windows hold them until they are gone.
+  std::unique_ptr<RtdDriver> rtd_driver;
+  std::unique_ptr<SeikoMonitor> seiko_driver;
+  std::unique_ptr<BroadcastQueue> broadcast_queue;
   std::unique_ptr<TCommentator_udp_form> broadcast;
   std::unique_ptr<Tseikomon_form> seiko_monitor;
   std::unique_ptr<Tseikoreradu_form> seiko_typewriter;
@@ -53,17 +60,20 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   others_ = std::make_unique<Others>();
   Others &o = *others_;
   const ScreenColours &colours = state_.colours;
-  o.broadcast = std::make_unique<TCommentator_udp_form>(state_.broadcast);
+  o.broadcast_queue = std::make_unique<BroadcastQueue>(state_.broadcast);
+  o.broadcast = std::make_unique<TCommentator_udp_form>(*o.broadcast_queue);
   o.sprint = std::make_unique<Tsprintr_commentator_form>(colours);
   o.time_trial = std::make_unique<Ttt_commentator_form>(colours);
   o.points_race = std::make_unique<Tptsrace_commentator_form>(colours);
-  o.seiko_monitor = std::make_unique<Tseikomon_form>(state_.seiko, state_.seams);
-  o.seiko_typewriter = std::make_unique<Tseikoreradu_form>(*o.seiko_monitor);
+  o.seiko_driver = std::make_unique<SeikoMonitor>(state_.seiko, state_.seams);
+  o.seiko_monitor = std::make_unique<Tseikomon_form>(*o.seiko_driver, state_.seams);
+  o.seiko_typewriter = std::make_unique<Tseikoreradu_form>(*o.seiko_driver);
   o.seiko_monitor->set_typewriter(o.seiko_typewriter.get());
   // The editor's creation makes reradu.dat when it is missing.
   o.reradu_editor = std::make_unique<Treradu_form>(state_.reradu, state_.seams);
   o.reradu_setup = std::make_unique<Treradu_setup_form>(state_.reradu.names);
-  o.rtd = std::make_unique<Trtd_form>(state_.rtd, state_.reradu.settings, state_.seams);
+  o.rtd_driver = std::make_unique<RtdDriver>(state_.rtd, state_.reradu.settings, state_.seams);
+  o.rtd = std::make_unique<Trtd_form>(*o.rtd_driver, state_.seams);
   ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
   o.scratch = std::make_unique<Tcommentator_scratch>(colours);
   o.reradu_globals = std::make_unique<Treradu_globals_form>();
@@ -72,7 +82,7 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   o.reradu = std::make_unique<Treradu_commentator_form>(colours);
 
   main_->set_ip_dialog(ip_dialog_.get());
-  o.reradu_editor->set_rtd_driver(o.rtd.get());
+  o.reradu_editor->set_rtd_driver(o.rtd_driver.get());
   o.reradu_editor->set_import_form(o.reradu_import.get());
   main_->set_screen(PacketKind::scratch, screen_entry(*o.scratch));
   main_->set_screen(PacketKind::reradu, screen_entry(*o.reradu));

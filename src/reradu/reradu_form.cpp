@@ -2,7 +2,7 @@
 
 #include "protocol/text8.h"
 #include "reradu/qdimport_form.h"
-#include "rtd/rtd_form.h"
+#include "rtd/rtd_driver.h"
 #include "toolkit/dialogs.h"
 
 #include <QKeyEvent>
@@ -221,16 +221,7 @@ void Treradu_form::send_btnClick() {
   RtdLines lines;
   for (int k = 0; k < 8; ++k)
     lines[size_t(k)] = state_.editor.frame.line(k).left(width);
-  pending_sends_.push_back(lines);
-  if (sending_)
-    return; // the Send in progress sends these after its own
-  sending_ = true;
-  while (!pending_sends_.empty()) {
-    const RtdLines next = pending_sends_.front();
-    pending_sends_.pop_front();
-    send_frame(next);
-  }
-  sending_ = false;
+  sends_.call(lines);
 }
 
 void Treradu_form::send_frame(const RtdLines &lines) {

@@ -2,13 +2,13 @@
 
 #include "reradu/reradu_state.h"
 #include "rtd/rtd_message.h"
+#include "toolkit/one_at_a_time.h"
 #include "toolkit/seams.h"
 
 #include <QHostAddress>
 #include <QWidget>
 
 #include <array>
-#include <deque>
 #include <functional>
 
 class QLabel;
@@ -16,7 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QUdpSocket;
 class Tqdimport_form;
-class Trtd_form;
+class RtdDriver;
 
 // The RERadu typewriter: eight lines of the current frame to type, page
 // through the 100 frames of reradu.dat and send to the display boards.
@@ -28,7 +28,7 @@ public:
   ~Treradu_form() override;
 
   // Both are created after the editor; start-up hands them over.
-  void set_rtd_driver(Trtd_form *rtd) { rtd_ = rtd; }
+  void set_rtd_driver(RtdDriver *rtd) { rtd_ = rtd; }
   void set_import_form(Tqdimport_form *import) { import_ = import; }
   // Where the {reradu} packet goes; the program broadcasts.
   void set_commentator_address(const QHostAddress &address) { commentator_address_ = address; }
@@ -74,15 +74,15 @@ private:
 
   ReraduState &state_;
   const Seams &seams_;
-  Trtd_form *rtd_ = nullptr;
+  RtdDriver *rtd_ = nullptr;
   Tqdimport_form *import_ = nullptr;
   QHostAddress commentator_address_ = QHostAddress(QHostAddress::Broadcast);
 
   std::array<QLineEdit *, 8> edits_{};
   QUdpSocket *WSocket1;
   bool being_shown_ = false;
-  std::deque<RtdLines> pending_sends_;
-  bool sending_ = false;
+  // A Send clicked during a Send's event pass sends after it.
+  OneAtATime<RtdLines> sends_{[this](const RtdLines &lines) { send_frame(lines); }};
 };
 
 // The {reradu} packet for eight lines: "{reradu}+{data}," then each line and ",".

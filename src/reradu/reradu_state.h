@@ -2,7 +2,7 @@
 
 #include "reradu/frame_store.h"
 #include "reradu/name_tables.h"
-#include "reradu/qd_settings.h"
+#include "rtd/qd_settings.h"
 
 // The RERadu typewriter's process-wide values, owned by start-up and handed
 // to its windows. The import buffers belong to the import window.

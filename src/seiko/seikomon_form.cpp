@@ -1,17 +1,13 @@
 #include "seikomon_form.h"
 
-#include "protocol/fields.h"
 #include "protocol/text8.h"
-#include "seiko_messages.h"
+#include "seiko/seiko_monitor.h"
 #include "seikoreradu_form.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/led_label.h"
 
 #include <QPushButton>
-#include <QSerialPort>
 #include <QShowEvent>
-#include <QTcpSocket>
-#include <QTimer>
 
 namespace {
 
@@ -32,11 +28,10 @@ void set_face(QPushButton *b, const QColor &face, const QColor &text) {
 
 } // namespace
 
-Tseikomon_form::Tseikomon_form(SeikoMonitorState &state, const Seams &seams, QWidget *parent)
+Tseikomon_form::Tseikomon_form(SeikoMonitor &monitor, const Seams &seams, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      state_(state), seams_(seams), WSocket1(new QTcpSocket(this)),
-      serial_(new QSerialPort(this)), r(new QTimer(this)) {
+      monitor_(monitor), seams_(seams) {
   run_typewriter = [](Tseikoreradu_form &typewriter) { typewriter.exec(); };
 
   setFixedSize(825, 26);
@@ -74,191 +69,71 @@ Tseikomon_form::Tseikomon_form(SeikoMonitorState &state, const Seams &seams, QWi
   connect(tod_btn, &QPushButton::clicked, this, &Tseikomon_form::tod_btnClick);
   connect(msg_btn, &QPushButton::clicked, this, &Tseikomon_form::msg_btnClick);
 
-  // A write that fails after the port was opened (device gone) closes it, so
-  // the next send opens it again.
-  connect(serial_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-    if (e != QSerialPort::WriteError && e != QSerialPort::ResourceError)
-      return;
-    const QString why = serial_->errorString();
-    serial_->close();
-    report_serial(QStringLiteral("Seiko serial output COM%1: %2").arg(serial_port_number_).arg(why));
+  connect(&monitor_, &SeikoMonitor::panel_set, this, qOverload<>(&QWidget::update));
+  connect(&monitor_, &SeikoMonitor::update_ended, this, &Tseikomon_form::show_panel_texts);
+  connect(&monitor_, &SeikoMonitor::tod_changed, this, &Tseikomon_form::update_tod_button);
+  connect(&monitor_, &SeikoMonitor::serial_failed, this, [this](const QString &text) {
+    if (seams_.dialogs)
+      seams_.dialogs->general_error(this, text);
   });
-
-  // A coarse timer would round 990 ms to whole seconds, so every tick would
-  // read the clock at the same point of the second and jitter would skip or
-  // repeat a second on the panels.
-  r->setTimerType(Qt::PreciseTimer);
-  r->setInterval(990);
-  connect(r, &QTimer::timeout, this, &Tseikomon_form::rTimer);
   FormCreate();
-  r->start();
 }
 
-Tseikomon_form::~Tseikomon_form() { FormDestroy(); }
+Tseikomon_form::~Tseikomon_form() { monitor_.set_shown(false); }
 
 void Tseikomon_form::FormCreate() {
-  state_.tod_on = false;
-  state_.panel_count = SeikoMonitorState::kPanels;
-  state_.display_port = 29099;
   setWindowTitle(QStringLiteral("1.33 Marrick's Quillforge Seiko Monitor | Winsock ONLY"));
   update_tod_button();
 }
 
 void Tseikomon_form::FormShow() {
-  state_.tod_on = false;
-  update_tod_button();
-  for (QByteArray &t : state_.panel_texts)
-    t.clear();
+  monitor_.set_tod(false);
+  monitor_.clear_panel_texts();
   for (LedLabel *label : panels_)
     label->clear();
   move(0, -2);
   update();
 }
 
-void Tseikomon_form::FormDestroy() {
-  r->stop();
-  WSocket1->abort();
-  if (serial_->isOpen())
-    serial_->close();
-}
-
 void Tseikomon_form::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void Tseikomon_form::connect_display(const QString &host, quint16 port) {
-  WSocket1->abort();
-  WSocket1->connectToHost(host, port);
-}
-
-void Tseikomon_form::set_panel(int selector, int panel, QByteArrayView text) {
-  state_.serial_selector = selector;
-  if (panel < 0) {
-    update();
+  if (event->spontaneous())
     return;
-  }
-  const QByteArray body = panel_body(panel, text);
-  if (selector > 0)
-    send_serial(selector, body);
-  send_display(framed(body));
-  if (panel >= 1 && panel <= SeikoMonitorState::kPanels)
-    state_.panel_texts[panel - 1] = panel_text(text);
-  update();
+  monitor_.set_shown(true);
+  FormShow();
 }
 
-void Tseikomon_form::end_update(int selector) {
-  if (selector > 0)
-    send_serial(selector, update_end_body());
-  send_display(framed(update_end_body()));
+void Tseikomon_form::hideEvent(QHideEvent *event) {
+  QWidget::hideEvent(event);
+  if (!event->spontaneous())
+    monitor_.set_shown(false);
+}
+
+void Tseikomon_form::show_panel_texts() {
+  // A hidden window leaves its read-outs as they are.
   if (!isVisible())
     return;
+  const SeikoMonitorState &state = monitor_.state();
   for (int i = 0; i < SeikoMonitorState::kPanels; ++i) {
-    panels_[i]->setText(from_8bit(state_.panel_texts[i]));
+    panels_[i]->setText(from_8bit(state.panel_texts[i]));
     panels_[i]->repaint();
   }
 }
 
-void Tseikomon_form::send_display(const QByteArray &message) {
-  // Fire and forget: a closed connection or a failed write drops the message.
-  if (WSocket1->state() != QAbstractSocket::ConnectedState)
-    return;
-  WSocket1->write(message);
-}
+void Tseikomon_form::rTimer() { monitor_.tick(); }
 
-void Tseikomon_form::send_serial(int selector, QByteArrayView body) {
-  open_serial(selector);
-  const char stx = kStx, etx = kEtx;
-  const bool whole = serial_->write(&stx, 1) == 1 &&
-                     serial_->write(body.data(), body.size()) == body.size() &&
-                     serial_->write(&etx, 1) == 1;
-  if (!whole)
-    throw SeikoSerialError(QStringLiteral("Seiko serial output COM%1: %2")
-                               .arg(selector)
-                               .arg(serial_->errorString())
-                               .toStdString());
-  serial_reported_ = false;
-}
+void Tseikomon_form::clear_btnClick() { monitor_.clear(); }
 
-void Tseikomon_form::open_serial(int selector) {
-  if (serial_->isOpen() && serial_port_number_ == selector)
-    return;
-  if (serial_->isOpen())
-    serial_->close();
-  serial_port_number_ = selector;
-  const QString device =
-      seams_.serial_device ? seams_.serial_device(selector) : default_serial_device(selector);
-  serial_->setPortName(device);
-  serial_->setBaudRate(2400);
-  serial_->setDataBits(QSerialPort::Data8);
-  serial_->setParity(QSerialPort::NoParity);
-  serial_->setStopBits(QSerialPort::OneStop);
-  serial_->setFlowControl(QSerialPort::NoFlowControl);
-  if (serial_->open(QIODevice::WriteOnly))
-    return;
-  throw SeikoSerialError(QStringLiteral("Could not open COM%1 (%2) for the Seiko display: %3")
-                             .arg(selector)
-                             .arg(device, serial_->errorString())
-                             .toStdString());
-}
-
-bool Tseikomon_form::run_handler(const std::function<void()> &handler) {
-  try {
-    handler();
-    return true;
-  } catch (const SeikoSerialError &e) {
-    report_serial(QString::fromStdString(e.what()));
-    return false;
-  }
-}
-
-void Tseikomon_form::report_serial(const QString &text) {
-  // One box per run of failures: the ticks come every second and would
-  // otherwise stack boxes while the line stays broken.
-  if (serial_reported_)
-    return;
-  serial_reported_ = true;
-  if (seams_.dialogs)
-    seams_.dialogs->general_error(this, text);
-}
-
-void Tseikomon_form::rTimer() {
-  if (!isVisible() || !state_.tod_on)
-    return;
-  const QByteArray now = cut_at_point(format_clock_time(clock()));
-  run_handler([&] {
-    for (int panel = 1; panel <= state_.panel_count; ++panel)
-      set_panel(state_.serial_selector, panel, now);
-    end_update(state_.serial_selector);
-  });
-}
-
-void Tseikomon_form::clear_btnClick() {
-  if (state_.tod_on) {
-    state_.tod_on = false;
-    update_tod_button();
-  }
-  run_handler([&] {
-    for (int panel = 1; panel <= state_.panel_count; ++panel)
-      set_panel(state_.serial_selector, panel, " ");
-    end_update(state_.serial_selector);
-  });
-}
-
-void Tseikomon_form::tod_btnClick() {
-  state_.tod_on = !state_.tod_on;
-  update_tod_button();
-}
+void Tseikomon_form::tod_btnClick() { monitor_.set_tod(!monitor_.state().tod_on); }
 
 void Tseikomon_form::update_tod_button() {
-  tod_btn->setText(state_.tod_on ? QStringLiteral("STOP TOD") : QStringLiteral("Send TOD"));
-  set_face(tod_btn, tod_face(state_.tod_on), Qt::white);
+  const bool on = monitor_.state().tod_on;
+  tod_btn->setText(on ? QStringLiteral("STOP TOD") : QStringLiteral("Send TOD"));
+  set_face(tod_btn, tod_face(on), Qt::white);
 }
 
 void Tseikomon_form::msg_btnClick() {
-  state_.tod_on = false;
-  update_tod_button();
+  monitor_.set_tod(false);
   if (!typewriter_)
     return;
   // Over the monitor's right end: right and top edges lined up.

@@ -1,7 +1,7 @@
 #include "seikoreradu_form.h"
 
 #include "protocol/text8.h"
-#include "seikomon_form.h"
+#include "seiko/seiko_monitor.h"
 #include "toolkit/outer_size.h"
 
 #include <QKeyEvent>
@@ -13,7 +13,7 @@ namespace {
 constexpr int kEditTops[Tseikoreradu_form::kLines] = {8, 33, 58, 82, 107, 132};
 }
 
-Tseikoreradu_form::Tseikoreradu_form(Tseikomon_form &monitor, QWidget *parent)
+Tseikoreradu_form::Tseikoreradu_form(SeikoMonitor &monitor, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       monitor_(monitor) {

@@ -6,7 +6,7 @@
 
 class QLineEdit;
 class QPushButton;
-class Tseikomon_form;
+class SeikoMonitor;
 
 // The Seiko typewriter: six lines of up to ten characters, one per panel,
 // sent together through the monitor. Enter sends, Esc closes; the lines keep
@@ -17,7 +17,7 @@ public:
   static constexpr int kLines = 6;
   static constexpr int kLineLength = 10;
 
-  explicit Tseikoreradu_form(Tseikomon_form &monitor, QWidget *parent = nullptr);
+  explicit Tseikoreradu_form(SeikoMonitor &monitor, QWidget *parent = nullptr);
 
   // All six panels with the monitor's selector, then one update-end message.
   void send_lines();
@@ -36,7 +36,7 @@ private:
   void FormShow();
   bool FormKeyDown(int key);
 
-  Tseikomon_form &monitor_;
+  SeikoMonitor &monitor_;
   std::array<QLineEdit *, kLines> edits_{};
   QPushButton *BitBtn1 = nullptr;
   QPushButton *BitBtn2 = nullptr;

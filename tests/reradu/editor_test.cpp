@@ -1,7 +1,7 @@
 #include "protocol/text8.h"
 #include "reradu/qdimport_form.h"
 #include "reradu/reradu_form.h"
-#include "rtd/rtd_form.h"
+#include "rtd/rtd_driver.h"
 #include "support/recording_dialogs.h"
 #include "support/test_env.h"
 
@@ -39,7 +39,7 @@ struct Rig {
   LoopbackReceiver rx_1500;
   LoopbackReceiver commentator_rx;
   std::unique_ptr<Treradu_form> editor;
-  std::unique_ptr<Trtd_form> rtd;
+  std::unique_ptr<RtdDriver> rtd;
   std::unique_ptr<Tqdimport_form> import;
   int import_shown = 0;
   std::function<void(Tqdimport_form &)> during_import;
@@ -48,7 +48,7 @@ struct Rig {
 
   void create() {
     editor = std::make_unique<Treradu_form>(state, seams);
-    rtd = std::make_unique<Trtd_form>(rtd_state, state.settings, seams);
+    rtd = std::make_unique<RtdDriver>(rtd_state, state.settings, seams);
     import = std::make_unique<Tqdimport_form>(seams);
     RtdDestinations d;
     d.address = QHostAddress(QHostAddress::LocalHost);
@@ -300,7 +300,7 @@ void TestEditor::broadcast_outputs() {
   Rig rig;
   rig.use_commentator_port();
   rig.create();
-  QCOMPARE(Trtd_form(rig.rtd_state, rig.state.settings, rig.seams).destinations().address,
+  QCOMPARE(RtdDriver(rig.rtd_state, rig.state.settings, rig.seams).destinations().address,
            QHostAddress(QStringLiteral("255.255.255.255")));
   QCOMPARE(Treradu_form(rig.state, rig.seams).commentator_address(),
            QHostAddress(QStringLiteral("255.255.255.255")));

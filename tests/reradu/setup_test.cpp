@@ -1,4 +1,4 @@
-#include "reradu/qd_settings.h"
+#include "rtd/qd_settings.h"
 #include "reradu/reradu_setup_form.h"
 
 #include <QComboBox>

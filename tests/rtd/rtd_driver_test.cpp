@@ -1,3 +1,4 @@
+#include "rtd/rtd_driver.h"
 #include "rtd/rtd_form.h"
 #include "support/recording_dialogs.h"
 #include "support/pty_pair.h"
@@ -5,7 +6,8 @@
 
 #include <QCoreApplication>
 #include <QGroupBox>
-#include <QListWidget>
+#include <QListView>
+#include <QStringListModel>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -18,7 +20,8 @@ QByteArray empty_frame_message(char sequence) {
   return QByteArray("\r") + sequence + "0100  " + QByteArray(200, ' ') + "\r";
 }
 
-// One driver aimed at two loopback receivers.
+// One driver aimed at two loopback receivers, with its window as start-up
+// makes it, or alone.
 struct Rig {
   RecordingDialogs dialogs;
   Seams seams = test_seams(dialogs);
@@ -26,19 +29,22 @@ struct Rig {
   QdSettings settings;
   LoopbackReceiver rtd_rx;
   LoopbackReceiver rx_1500;
+  std::unique_ptr<RtdDriver> driver;
   std::unique_ptr<Trtd_form> form;
 
-  Rig() {
+  explicit Rig(bool with_window = true) {
     state.rtd_ip_broadcast = false; // creation must switch it on
-    form = std::make_unique<Trtd_form>(state, settings, seams);
+    driver = std::make_unique<RtdDriver>(state, settings, seams);
+    if (with_window)
+      form = std::make_unique<Trtd_form>(*driver, seams);
     RtdDestinations d;
     d.address = QHostAddress(QHostAddress::LocalHost);
     d.rtd_default_port = rtd_rx.port();
     d.port_1500 = rx_1500.port();
-    form->set_destinations(d);
+    driver->set_destinations(d);
   }
   void send(int com = 0, const RtdLines &lines = {}) {
-    form->rtd_send(com, rtd_rx.port(), settings.qd_code, lines);
+    driver->rtd_send(com, rtd_rx.port(), settings.qd_code, lines);
   }
 };
 
@@ -68,14 +74,15 @@ void TestRtdDriver::created_closed_with_switch_on() {
   QVERIFY(rig.state.rtd_ip_broadcast);
   QCOMPARE(rig.state.rtd_sequence, 0);
   QCOMPARE(rig.form->windowTitle(), QStringLiteral("c"));
-  QVERIFY(rig.form->log_lines().isEmpty());
-  QVERIFY(!rig.form->serial_open());
-  QVERIFY(!rig.form->rtd_socket_open());
-  QVERIFY(!rig.form->socket_1500_open());
+  QCOMPARE(rig.driver->caption(), QStringLiteral("c"));
+  QVERIFY(rig.driver->log_lines().isEmpty());
+  QVERIFY(!rig.driver->serial_open());
+  QVERIFY(!rig.driver->rtd_socket_open());
+  QVERIFY(!rig.driver->socket_1500_open());
 }
 
 void TestRtdDriver::sequence_over_eight_sends_on_both_outputs() {
-  Rig rig;
+  Rig rig(false); // the driver works without its window
   QVERIFY(rig.rtd_rx.bound() && rig.rx_1500.bound());
   const char digits[] = "12345601";
   for (int i = 0; i < 8; ++i)
@@ -89,24 +96,24 @@ void TestRtdDriver::sequence_over_eight_sends_on_both_outputs() {
     QCOMPARE(rig.rtd_rx.datagrams[i].size(), 209);
     QCOMPARE(rig.rx_1500.datagrams[i], rig.rtd_rx.datagrams[i]);
   }
-  const QStringList log = rig.form->log_lines();
+  const QStringList log = rig.driver->log_lines();
   const QString p = QString::number(rig.rtd_rx.port());
   QCOMPARE(log.value(0), "opening WINSOCK " + p + " for RTD");
   QCOMPARE(log.value(1), "WSOCK " + p + ">" + QString::fromLatin1(empty_frame_message('1')));
   QCOMPARE(log.value(2),
            "opening WINSOCK " + QString::number(rig.rx_1500.port()) + " for 1500 RTD");
   QCOMPARE(log.size(), 10); // each output opened once, then one WSOCK line per send
-  QCOMPARE(rig.form->windowTitle(), QStringLiteral("v2.06 Quillforge RTD Driver COM=0 IP broadcast enabled"));
-  QVERIFY(!rig.form->serial_open());
+  QCOMPARE(rig.driver->caption(), QStringLiteral("v2.06 Quillforge RTD Driver COM=0 IP broadcast enabled"));
+  QVERIFY(!rig.driver->serial_open());
   QVERIFY(rig.dialogs.boxes.isEmpty());
 }
 
 void TestRtdDriver::rtd_port_zero_uses_default_port() {
   Rig rig;
-  rig.form->rtd_send(0, 0, 1, {});
+  rig.driver->rtd_send(0, 0, 1, {});
   QVERIFY(rig.rtd_rx.wait_for(1));
   QCOMPARE(rig.rtd_rx.datagrams[0], empty_frame_message('1'));
-  QCOMPARE(rig.form->log_lines().value(0),
+  QCOMPARE(rig.driver->log_lines().value(0),
            "opening WINSOCK " + QString::number(rig.rtd_rx.port()) + " for RTD");
 }
 
@@ -116,7 +123,7 @@ void TestRtdDriver::lines_are_cut_and_padded_on_the_wire() {
   lines[0] = "FINAL SPRINT";
   lines[1] = QByteArray(30, 'x');
   lines[7] = "\xc9T\xc9"; // 8-bit text leaves as typed
-  rig.form->rtd_send(0, rig.rtd_rx.port(), 12, lines);
+  rig.driver->rtd_send(0, rig.rtd_rx.port(), 12, lines);
   QVERIFY(rig.rx_1500.wait_for(1));
   const QByteArray expected = QByteArray("\r11200  ") + "FINAL SPRINT" + QByteArray(13, ' ') +
                               QByteArray(25, 'x') + QByteArray(125, ' ') + "\xc9T\xc9" +
@@ -137,11 +144,11 @@ void TestRtdDriver::serial_output_on_a_pseudo_terminal() {
   };
   rig.send(3);
   rig.send(3);
-  QVERIFY2(rig.form->serial_open(), qPrintable(rig.form->log_lines().join('|')));
+  QVERIFY2(rig.driver->serial_open(), qPrintable(rig.driver->log_lines().join('|')));
   const QByteArray expected = empty_frame_message('1') + empty_frame_message('2');
   QCOMPARE(pty.read_bytes(expected.size()), expected);
   QCOMPARE(asked, QList<int>{3}); // opened once, kept open
-  const QStringList log = rig.form->log_lines();
+  const QStringList log = rig.driver->log_lines();
   QCOMPARE(log.value(0), QStringLiteral("opening COM3 for RTD"));
   QCOMPARE(log.value(2), "COM3>" + QString::fromLatin1(empty_frame_message('1')));
   QCOMPARE(rig.form->windowTitle(), QStringLiteral("v2.06 Quillforge RTD Driver COM=3 IP broadcast enabled"));
@@ -170,10 +177,10 @@ void TestRtdDriver::missing_serial_port() {
   rig.send(com);
   const QString opening = QStringLiteral("opening COM%1 for RTD").arg(com);
   const QString error = QStringLiteral("ERROR opening COM %1. RTD serial output disabled.").arg(com);
-  const QStringList log = rig.form->log_lines();
+  const QStringList log = rig.driver->log_lines();
   QCOMPARE(log.count(opening), 2); // every send tries again
   QCOMPARE(log.value(0), opening);
-  QVERIFY(!rig.form->serial_open());
+  QVERIFY(!rig.driver->serial_open());
   if (serial_port_error) {
     // Logged; the send goes on to the UDP outputs.
     QCOMPARE(log.count(error), 2);
@@ -208,7 +215,7 @@ void TestRtdDriver::ip_broadcast_switch() {
   QFETCH(int, rtd_datagrams);
   QFETCH(QString, caption_end);
   Rig rig;
-  rig.form->rtd_set_ip_broadcast(on);
+  rig.driver->rtd_set_ip_broadcast(on);
   QCOMPARE(rig.state.rtd_ip_broadcast, on);
   rig.send();
   rig.send();
@@ -217,8 +224,8 @@ void TestRtdDriver::ip_broadcast_switch() {
   rig.rtd_rx.wait_for(rtd_datagrams, 500);
   QTest::qWait(0);
   QCOMPARE(rig.rtd_rx.datagrams.size(), rtd_datagrams);
-  QVERIFY(rig.form->rtd_socket_open()); // opened whether or not the switch is on
-  const QStringList log = rig.form->log_lines();
+  QVERIFY(rig.driver->rtd_socket_open()); // opened whether or not the switch is on
+  const QStringList log = rig.driver->log_lines();
   QCOMPARE(log.value(0),
            "opening WINSOCK " + QString::number(rig.rtd_rx.port()) + " for RTD");
   int wsock_lines = 0;
@@ -243,8 +250,8 @@ void TestRtdDriver::log_keeps_newest_100() {
   Rig rig;
   rig.form->show();
   for (int i = 1; i <= added; ++i)
-    rig.form->rtd_log(QStringLiteral("line %1").arg(i));
-  const QStringList log = rig.form->log_lines();
+    rig.driver->rtd_log(QStringLiteral("line %1").arg(i));
+  const QStringList log = rig.driver->log_lines();
   QCOMPARE(log.size(), kept);
   QCOMPARE(log.first(), QStringLiteral("line %1").arg(added - kept + 1));
   QCOMPARE(log.last(), QStringLiteral("line %1").arg(added));
@@ -257,20 +264,20 @@ void TestRtdDriver::show_clears_and_hide_closes() {
   QVERIFY(pty.ok());
   Rig rig;
   rig.seams.serial_device = [&](int) { return pty.slave_name(); };
-  rig.form->rtd_log("before showing");
+  rig.driver->rtd_log("before showing");
   rig.form->show();
-  QVERIFY(rig.form->log_lines().isEmpty());
+  QVERIFY(rig.driver->log_lines().isEmpty());
   QCOMPARE(rig.form->windowTitle(), QStringLiteral("v2.06 Quillforge RTD Driver COM=0 IP broadcast enabled"));
   rig.send(2);
-  QVERIFY(rig.form->serial_open());
-  QVERIFY(rig.form->rtd_socket_open());
+  QVERIFY(rig.driver->serial_open());
+  QVERIFY(rig.driver->rtd_socket_open());
   rig.form->hide();
-  QVERIFY(!rig.form->serial_open());
-  QVERIFY(!rig.form->rtd_socket_open());
-  QVERIFY(rig.form->socket_1500_open());
-  const int before = rig.form->log_lines().size();
+  QVERIFY(!rig.driver->serial_open());
+  QVERIFY(!rig.driver->rtd_socket_open());
+  QVERIFY(rig.driver->socket_1500_open());
+  const int before = rig.driver->log_lines().size();
   rig.send(2);
-  const QStringList after = rig.form->log_lines().mid(before);
+  const QStringList after = rig.driver->log_lines().mid(before);
   QCOMPARE(after.value(0), QStringLiteral("opening COM2 for RTD"));
   QVERIFY(after.value(1).startsWith("opening WINSOCK "));
   QVERIFY(!after.join('|').contains("1500 RTD")); // the 1500 socket stayed open
@@ -281,13 +288,13 @@ void TestRtdDriver::show_clears_and_hide_closes() {
 void TestRtdDriver::message_list_lines() {
   Rig rig;
   rig.form->show();
-  rig.form->rtd_log("short");
-  rig.form->rtd_log(QString(400, 'W')); // wider than 3000 px in any font here
-  QListWidget *list = rig.form->message_list();
+  rig.driver->rtd_log("short");
+  rig.driver->rtd_log(QString(400, 'W')); // wider than 3000 px in any font here
+  QListView *list = rig.form->message_list();
   QCoreApplication::processEvents();
-  QCOMPARE(list->visualItemRect(list->item(0)).height(), 11);
-  QCOMPARE(list->visualItemRect(list->item(1)).top() - list->visualItemRect(list->item(0)).top(),
-           11);
+  const QRect first = list->visualRect(list->model()->index(0, 0));
+  QCOMPARE(first.height(), 11);
+  QCOMPARE(list->visualRect(list->model()->index(1, 0)).top() - first.top(), 11);
   QCOMPARE(list->horizontalScrollBar()->maximum() + list->viewport()->width(), 3000);
   QVERIFY(rig.form->messages_box()->autoFillBackground());
   QCOMPARE(rig.form->messages_box()->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x00));
@@ -303,9 +310,9 @@ void TestRtdDriver::send_inside_send_keeps_order() {
   rig.seams.process_events = [&] {
     QCoreApplication::processEvents();
     if (++passes == 1)
-      rig.form->rtd_send(0, rig.rtd_rx.port(), 1, second); // a click in the event pass
+      rig.driver->rtd_send(0, rig.rtd_rx.port(), 1, second); // a click in the event pass
   };
-  rig.form->rtd_send(0, rig.rtd_rx.port(), 1, first);
+  rig.driver->rtd_send(0, rig.rtd_rx.port(), 1, first);
   QVERIFY(rig.rtd_rx.wait_for(2));
   QVERIFY(rig.rx_1500.wait_for(2));
   for (const QList<QByteArray> *got : {&rig.rtd_rx.datagrams, &rig.rx_1500.datagrams}) {

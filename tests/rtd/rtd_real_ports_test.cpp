@@ -1,4 +1,4 @@
-#include "rtd/rtd_form.h"
+#include "rtd/rtd_driver.h"
 #include "support/recording_dialogs.h"
 #include "support/test_env.h"
 
@@ -22,14 +22,14 @@ void TestRtdRealPorts::default_ports() {
   Seams seams = test_seams(dialogs);
   RtdDriverState state;
   QdSettings settings;
-  Trtd_form form(state, settings, seams);
+  RtdDriver driver(state, settings, seams);
   RtdDestinations d;
   d.address = QHostAddress(QHostAddress::LocalHost);
-  form.set_destinations(d);
-  QCOMPARE(form.destinations().rtd_default_port, quint16(29696));
-  QCOMPARE(form.destinations().port_1500, quint16(3002));
+  driver.set_destinations(d);
+  QCOMPARE(driver.destinations().rtd_default_port, quint16(29696));
+  QCOMPARE(driver.destinations().port_1500, quint16(3002));
 
-  form.rtd_send(settings.rtd_com_port, settings.rtd_winsock_port, settings.qd_code, {});
+  driver.rtd_send(settings.rtd_com_port, settings.rtd_winsock_port, settings.qd_code, {});
   const QByteArray expected = QByteArray("\r10100  ") + QByteArray(200, ' ') + "\r";
   for (QUdpSocket *rx : {&rtd_rx, &rx_1500}) {
     QVERIFY(wait_until([&] { return rx->hasPendingDatagrams(); }));
@@ -37,9 +37,9 @@ void TestRtdRealPorts::default_ports() {
     got.resize(rx->readDatagram(got.data(), got.size()));
     QCOMPARE(got, expected);
   }
-  QCOMPARE(form.log_lines().value(0), QStringLiteral("opening WINSOCK 29696 for RTD"));
-  QCOMPARE(form.log_lines().value(2), QStringLiteral("opening WINSOCK 3002 for 1500 RTD"));
-  QVERIFY(!form.serial_open());
+  QCOMPARE(driver.log_lines().value(0), QStringLiteral("opening WINSOCK 29696 for RTD"));
+  QCOMPARE(driver.log_lines().value(2), QStringLiteral("opening WINSOCK 3002 for 1500 RTD"));
+  QVERIFY(!driver.serial_open());
 }
 
 QTEST_MAIN(TestRtdRealPorts)

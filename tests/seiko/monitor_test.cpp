@@ -1,3 +1,4 @@
+#include "seiko/seiko_monitor.h"
 #include "seiko/seikomon_form.h"
 #include "seiko/seikoreradu_form.h"
 #include "support/recording_dialogs.h"
@@ -44,6 +45,7 @@ struct Rig {
   QList<int> ports_asked;
   QString device = "/dev/null-no-such-tty";
   SeikoMonitorState state;
+  std::unique_ptr<SeikoMonitor> driver;
   std::unique_ptr<Tseikomon_form> monitor;
   QTcpServer server;
   QTcpSocket *peer = nullptr;
@@ -54,19 +56,20 @@ struct Rig {
       ports_asked << port;
       return device;
     };
-    monitor = std::make_unique<Tseikomon_form>(state, seams);
-    monitor->timer()->stop();
-    monitor->clock = [] { return clock_time{9, 5, 3, 1200}; };
+    driver = std::make_unique<SeikoMonitor>(state, seams);
+    monitor = std::make_unique<Tseikomon_form>(*driver, seams);
+    driver->timer()->stop();
+    driver->clock = [] { return clock_time{9, 5, 3, 1200}; };
     if (connect)
       connect_display();
   }
   bool connect_display() {
     if (!server.listen(QHostAddress::LocalHost, 0))
       return false;
-    monitor->connect_display("127.0.0.1", server.serverPort());
+    driver->connect_display("127.0.0.1", server.serverPort());
     if (!wait_until([&] {
           return server.hasPendingConnections() &&
-                 monitor->display()->state() == QAbstractSocket::ConnectedState;
+                 driver->display()->state() == QAbstractSocket::ConnectedState;
         }))
       return false;
     peer = server.nextPendingConnection();
@@ -77,7 +80,7 @@ struct Rig {
   QByteArray sent() {
     if (!peer)
       return {};
-    monitor->display()->write(kFence);
+    driver->display()->write(kFence);
     const qsizetype before = received.size();
     wait_until([&] { return received.endsWith(kFence) && received.size() > before - 1; });
     QByteArray out = received;
@@ -129,11 +132,13 @@ void MonitorTest::created_hidden_and_idle() {
   SeikoMonitorState state;
   state.tod_on = true;
   state.panel_count = 2;
-  Tseikomon_form monitor(state, test_seams(dialogs));
+  const Seams seams = test_seams(dialogs);
+  SeikoMonitor driver(state, seams);
+  Tseikomon_form monitor(driver, seams);
   QVERIFY(!monitor.isVisible());
   QCOMPARE(monitor.windowTitle(), QString("1.33 Marrick's Quillforge Seiko Monitor | Winsock ONLY"));
-  QVERIFY(monitor.timer()->isActive());
-  QCOMPARE(monitor.timer()->interval(), 990);
+  QVERIFY(driver.timer()->isActive());
+  QCOMPARE(driver.timer()->interval(), 990);
   QCOMPARE(state.tod_on, false);
   QCOMPARE(state.panel_count, 6);
   QCOMPARE(state.serial_selector, 0);
@@ -149,7 +154,7 @@ void MonitorTest::created_hidden_and_idle() {
   QCOMPARE(monitor.panel_label(1)->segment_height(), 5);
   QCOMPARE(monitor.panel_label(1)->stroke(), 1);
   QCOMPARE(monitor.panel_label(1)->active_colour(), QColor(255, 255, 0));
-  QCOMPARE(monitor.display()->state(), QAbstractSocket::UnconnectedState);
+  QCOMPARE(driver.display()->state(), QAbstractSocket::UnconnectedState);
 }
 
 void MonitorTest::tod_tick_sends_128_bytes() {
@@ -177,7 +182,7 @@ void MonitorTest::tod_tick_sends_128_bytes() {
   QCOMPARE(rig.readouts(), six("09:05:03  "));
   QCOMPARE(rig.state.panel_texts[5], QByteArray("09:05:03  "));
 
-  rig.monitor->clock = [] { return clock_time{23, 59, 59, 9990}; };
+  rig.driver->clock = [] { return clock_time{23, 59, 59, 9990}; };
   rig.monitor->rTimer();
   QCOMPARE(rig.sent(), all_panels("23:59:59  ") + kEnd);
 
@@ -220,8 +225,8 @@ void MonitorTest::clear() {
   Rig rig;
   QVERIFY(rig.peer);
   rig.monitor->show();
-  rig.monitor->set_panel(0, 4, "OLD");
-  rig.monitor->end_update(0);
+  rig.driver->set_panel(0, 4, "OLD");
+  rig.driver->end_update(0);
   rig.sent();
   if (tod)
     rig.monitor->tod_btnClick();
@@ -253,11 +258,11 @@ void MonitorTest::set_panel() {
   Rig rig;
   QVERIFY(rig.peer);
   rig.monitor->show();
-  rig.monitor->set_panel(0, panel, text);
+  rig.driver->set_panel(0, panel, text);
   QCOMPARE(rig.sent(), panel_msg(panel, fitted));
   QCOMPARE(rig.state.panel_texts[panel - 1], fitted);
   QCOMPARE(rig.readouts(), six(QString())); // not before end_update
-  rig.monitor->end_update(0);
+  rig.driver->end_update(0);
   QCOMPARE(rig.sent(), kEnd);
   QStringList want = six(QString());
   want[panel - 1] = QString::fromLatin1(fitted);
@@ -268,9 +273,9 @@ void MonitorTest::negative_panel_only_keeps_the_selector() {
   Rig rig;
   QVERIFY(rig.peer);
   rig.monitor->show();
-  rig.monitor->set_panel(0, 2, "KEEP");
+  rig.driver->set_panel(0, 2, "KEEP");
   rig.sent();
-  rig.monitor->set_panel(3, -1, "LOST");
+  rig.driver->set_panel(3, -1, "LOST");
   QCOMPARE(rig.sent(), QByteArray());
   QCOMPARE(rig.state.serial_selector, 3);
   QCOMPARE(rig.state.panel_texts[1], QByteArray("KEEP      "));
@@ -282,8 +287,8 @@ void MonitorTest::negative_panel_only_keeps_the_selector() {
 void MonitorTest::hidden_end_update_still_sends() {
   Rig rig;
   QVERIFY(rig.peer);
-  rig.monitor->set_panel(0, 1, "AB");
-  rig.monitor->end_update(0);
+  rig.driver->set_panel(0, 1, "AB");
+  rig.driver->end_update(0);
   QCOMPARE(rig.sent(), panel_msg(1, "AB        ") + kEnd);
   QCOMPARE(rig.state.panel_texts[0], QByteArray("AB        "));
   QCOMPARE(rig.readouts(), six(QString()));
@@ -300,8 +305,8 @@ void MonitorTest::show_resets() {
   Rig rig;
   QVERIFY(rig.peer);
   rig.monitor->show();
-  rig.monitor->set_panel(0, 1, "TEXT");
-  rig.monitor->end_update(0);
+  rig.driver->set_panel(0, 1, "TEXT");
+  rig.driver->end_update(0);
   rig.monitor->hide();
   rig.monitor->move(300, 300);
   rig.sent();
@@ -320,8 +325,8 @@ void MonitorTest::show_resets() {
 void MonitorTest::unconnected_display_is_no_error() {
   Rig rig(false);
   rig.monitor->show();
-  rig.monitor->set_panel(0, 1, "ALONE");
-  rig.monitor->end_update(0);
+  rig.driver->set_panel(0, 1, "ALONE");
+  rig.driver->end_update(0);
   QCOMPARE(rig.state.panel_texts[0], QByteArray("ALONE     "));
   QCOMPARE(rig.monitor->panel_label(1)->text(), QString("ALONE     "));
   QVERIFY(rig.dialogs.boxes.isEmpty());
@@ -330,11 +335,11 @@ void MonitorTest::unconnected_display_is_no_error() {
   QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
   const quint16 port = closed.serverPort();
   closed.close();
-  QSignalSpy refused(rig.monitor->display(), &QAbstractSocket::errorOccurred);
-  rig.monitor->connect_display("127.0.0.1", port);
+  QSignalSpy refused(rig.driver->display(), &QAbstractSocket::errorOccurred);
+  rig.driver->connect_display("127.0.0.1", port);
   QVERIFY(refused.wait(3000));
-  rig.monitor->set_panel(0, 2, "X");
-  rig.monitor->end_update(0);
+  rig.driver->set_panel(0, 2, "X");
+  rig.driver->end_update(0);
   QVERIFY(rig.dialogs.boxes.isEmpty());
 }
 
@@ -352,8 +357,8 @@ void MonitorTest::serial_line_over_a_pty() {
   QVERIFY(rig.peer);
   rig.device = pty.slave_name();
   rig.monitor->show();
-  rig.monitor->set_panel(selector, 2, "HI");
-  rig.monitor->end_update(selector);
+  rig.driver->set_panel(selector, 2, "HI");
+  rig.driver->end_update(selector);
   const QByteArray expected = panel_msg(2, "HI        ") + kEnd;
   QCOMPARE(pty.read_bytes(expected.size()), expected);
   QCOMPARE(rig.sent(), expected); // the display connection gets the same
@@ -382,10 +387,10 @@ void MonitorTest::serial_failure_ends_the_handler() {
   QFETCH(QString, handler);
   Rig rig;
   QVERIFY(rig.peer);
-  Tseikoreradu_form typewriter(*rig.monitor);
+  Tseikoreradu_form typewriter(*rig.driver);
   typewriter.line(1)->setText("TYPED");
   rig.monitor->show();
-  rig.monitor->set_panel(2, -1, ""); // the selector every later action passes on
+  rig.driver->set_panel(2, -1, ""); // the selector every later action passes on
   auto run = [&] {
     if (handler == "tick") {
       rig.state.tod_on = true;
@@ -420,7 +425,7 @@ void MonitorTest::serial_failure_ends_the_handler() {
   QCOMPARE(batch.size(), 128);
   QCOMPARE(pty.read_bytes(128), batch);
   rig.device = "/dev/null-no-such-tty";
-  rig.monitor->set_panel(3, -1, "");
+  rig.driver->set_panel(3, -1, "");
   run();
   QCOMPARE(rig.sent(), QByteArray());
   QCOMPARE(rig.dialogs.boxes.size(), 2);
@@ -428,7 +433,7 @@ void MonitorTest::serial_failure_ends_the_handler() {
 
 void MonitorTest::ticks_every_990_ms() {
   Rig rig(false);
-  QTimer *timer = rig.monitor->timer();
+  QTimer *timer = rig.driver->timer();
   QCOMPARE(timer->timerType(), Qt::PreciseTimer);
   // A few ticks measured from the first to the last: a precise timer keeps
   // its schedule, so a late tick does not move the ones after it. The band
@@ -449,7 +454,7 @@ void MonitorTest::ticks_every_990_ms() {
 
 void MonitorTest::message_places_the_typewriter() {
   Rig rig;
-  Tseikoreradu_form typewriter(*rig.monitor);
+  Tseikoreradu_form typewriter(*rig.driver);
   rig.monitor->set_typewriter(&typewriter);
   rig.monitor->show();
   rig.monitor->move(40, 30);

@@ -1,4 +1,5 @@
 #include "protocol/text8.h"
+#include "seiko/seiko_monitor.h"
 #include "seiko/seikomon_form.h"
 #include "seiko/seikoreradu_form.h"
 #include "support/recording_dialogs.h"
@@ -43,21 +44,22 @@ void type_text(QWidget *w, const QString &text) {
 struct Rig {
   RecordingDialogs dialogs;
   SeikoMonitorState state;
-  Tseikomon_form monitor{state, test_seams(dialogs)};
-  Tseikoreradu_form typewriter{monitor};
+  SeikoMonitor driver{state, test_seams(dialogs)};
+  Tseikomon_form monitor{driver, test_seams(dialogs)};
+  Tseikoreradu_form typewriter{driver};
   QTcpServer server;
   QTcpSocket *peer = nullptr;
   QByteArray received;
 
   Rig() {
-    monitor.timer()->stop();
+    driver.timer()->stop();
     monitor.set_typewriter(&typewriter);
     if (!server.listen(QHostAddress::LocalHost, 0))
       return;
-    monitor.connect_display("127.0.0.1", server.serverPort());
+    driver.connect_display("127.0.0.1", server.serverPort());
     if (!wait_until([&] {
           return server.hasPendingConnections() &&
-                 monitor.display()->state() == QAbstractSocket::ConnectedState;
+                 driver.display()->state() == QAbstractSocket::ConnectedState;
         }))
       return;
     peer = server.nextPendingConnection();
@@ -67,7 +69,7 @@ struct Rig {
   }
   // Everything sent so far, closed by a marker written behind it.
   QByteArray sent() {
-    monitor.display()->write("#");
+    driver.display()->write("#");
     wait_until([&] { return received.endsWith('#'); });
     QByteArray out = received;
     received.clear();
@@ -95,8 +97,8 @@ private slots:
 void TypewriterTest::created_hidden() {
   RecordingDialogs dialogs;
   SeikoMonitorState state;
-  Tseikomon_form monitor(state, test_seams(dialogs));
-  Tseikoreradu_form typewriter(monitor);
+  SeikoMonitor driver(state, test_seams(dialogs));
+  Tseikoreradu_form typewriter(driver);
   QVERIFY(!typewriter.isVisible());
   QCOMPARE(typewriter.windowTitle(), QString("Seiko Rirov & Evida Vodovoviri"));
   QCOMPARE(typewriter.send_button()->text(), QString("&Send <CR>"));
@@ -199,7 +201,7 @@ void TypewriterTest::escape_closes_with_ok_and_lines_stay() {
 void TypewriterTest::selector_of_the_monitor_is_passed_on() {
   Rig rig;
   QVERIFY(rig.peer);
-  rig.monitor.set_panel(-7, -1, ""); // a negative selector: no serial line
+  rig.driver.set_panel(-7, -1, ""); // a negative selector: no serial line
   rig.typewriter.send_lines();
   QCOMPARE(rig.state.serial_selector, -7);
   QCOMPARE(rig.sent(), batch({}));

@@ -1,3 +1,4 @@
+#include "suite/broadcast_queue.h"
 #include "suite/commentator_udp_form.h"
 #include "support/test_env.h"
 
@@ -10,12 +11,10 @@
 struct Sender {
   BroadcastState state;
   LoopbackReceiver receiver;
-  TCommentator_udp_form form{state, QHostAddress(QHostAddress::LocalHost)};
+  BroadcastQueue sender{state, QHostAddress(QHostAddress::LocalHost)};
+  TCommentator_udp_form form{sender};
 
-  void queue(const QByteArray &text) {
-    state.broadcast_queue[state.queue_count] = text;
-    ++state.queue_count;
-  }
+  void queue(const QByteArray &text) { QVERIFY(sender.enqueue(text)); }
   // Sends a marker from another socket and waits for it, so every datagram
   // the sender sent before is in by then.
   bool settle() {
@@ -48,9 +47,9 @@ private slots:
 
 void BroadcastTest::created_idle() {
   Sender s;
-  QVERIFY(!s.form.timer()->isActive());
-  QCOMPARE(s.form.timer()->interval(), 1000);
-  QVERIFY(!s.form.socket_open());
+  QVERIFY(!s.sender.timer()->isActive());
+  QCOMPARE(s.sender.timer()->interval(), 1000);
+  QVERIFY(!s.sender.socket_open());
   QVERIFY(!s.form.isVisible());
   QCOMPARE(s.form.windowTitle(), QString("Commentator_udp_form"));
   QCOMPARE(s.form.pos(), QPoint(0, 0));
@@ -62,14 +61,14 @@ void BroadcastTest::drains_one_per_tick_in_order() {
   Sender s;
   QVERIFY(s.receiver.bound());
   s.state.broadcast_port = s.receiver.port();
-  QVERIFY(s.form.open_socket());
+  QVERIFY(s.sender.open_socket());
   s.queue("A");
   s.queue("B");
   s.queue("C");
 
   const QList<QByteArray> expected = {"A{eop}", "B{eop}", "C{eop}"};
   for (int tick = 0; tick < 3; ++tick) {
-    s.form.Timer1Timer();
+    s.sender.tick();
     QVERIFY(s.receiver.wait_for(tick + 1));
     QCOMPARE(s.receiver.datagrams.size(), tick + 1);
     QCOMPARE(s.receiver.datagrams[tick], expected[tick]);
@@ -79,7 +78,7 @@ void BroadcastTest::drains_one_per_tick_in_order() {
       QCOMPARE(s.state.broadcast_queue[slot], want);
     }
   }
-  s.form.Timer1Timer(); // empty queue: nothing
+  s.sender.tick(); // empty queue: nothing
   QVERIFY(s.settle());
   QCOMPARE(s.receiver.datagrams, expected);
   QCOMPARE(s.state.queue_count, 0);
@@ -99,9 +98,9 @@ void BroadcastTest::datagram_is_text_and_eop() {
   QFETCH(QByteArray, datagram);
   Sender s;
   s.state.broadcast_port = s.receiver.port();
-  QVERIFY(s.form.open_socket());
+  QVERIFY(s.sender.open_socket());
   s.queue(text);
-  s.form.Timer1Timer();
+  s.sender.tick();
   QVERIFY(s.receiver.wait_for(1));
   QCOMPARE(s.receiver.datagrams, QList<QByteArray>{datagram});
   QCOMPARE(s.state.queue_count, 0);
@@ -122,11 +121,11 @@ void BroadcastTest::held_back() {
   if (port_set)
     s.state.broadcast_port = s.receiver.port();
   if (socket_open)
-    QVERIFY(s.form.open_socket());
+    QVERIFY(s.sender.open_socket());
   s.queue("A");
   s.queue("B");
   for (int tick = 0; tick < 5; ++tick)
-    s.form.Timer1Timer();
+    s.sender.tick();
   QVERIFY(s.settle());
   QVERIFY(s.receiver.datagrams.isEmpty());
   QCOMPARE(s.state.queue_count, 2);
@@ -137,13 +136,13 @@ void BroadcastTest::held_back() {
 void BroadcastTest::failed_send_keeps_the_head() {
   Sender s;
   s.state.broadcast_port = s.receiver.port();
-  QVERIFY(s.form.open_socket());
+  QVERIFY(s.sender.open_socket());
   // Too large for one UDP datagram: the system refuses the send.
   const QByteArray too_large(70000, 'q');
   s.queue(too_large);
   s.queue("B");
   for (int tick = 0; tick < 3; ++tick) {
-    s.form.Timer1Timer();
+    s.sender.tick();
     QCOMPARE(s.state.queue_count, 2);
     QCOMPARE(s.state.broadcast_queue[0], too_large);
     QCOMPARE(s.state.broadcast_queue[1], QByteArray("B"));
@@ -152,8 +151,8 @@ void BroadcastTest::failed_send_keeps_the_head() {
   QVERIFY(s.receiver.datagrams.isEmpty()); // B did not jump the queue
   // Once the head can go, the next tick sends it, then B.
   s.state.broadcast_queue[0] = "A";
-  s.form.Timer1Timer();
-  s.form.Timer1Timer();
+  s.sender.tick();
+  s.sender.tick();
   QVERIFY(s.receiver.wait_for(2));
   QCOMPARE(s.receiver.datagrams, (QList<QByteArray>{"A{eop}", "B{eop}"}));
   QCOMPARE(s.state.queue_count, 0);
@@ -179,11 +178,13 @@ void BroadcastTest::double_click_empties_the_list() {
 void BroadcastTest::full_queue_of_200() {
   Sender s;
   s.state.broadcast_port = s.receiver.port();
-  QVERIFY(s.form.open_socket());
+  QVERIFY(s.sender.open_socket());
   for (int i = 1; i <= BroadcastState::kQueueSlots; ++i)
     s.queue("P" + QByteArray::number(i));
   QCOMPARE(s.state.queue_count, 200);
-  s.form.Timer1Timer();
+  QVERIFY(!s.sender.enqueue("P201")); // a full queue takes no more
+  QCOMPARE(s.state.broadcast_queue[199], QByteArray("P200"));
+  s.sender.tick();
   QVERIFY(s.receiver.wait_for(1));
   QCOMPARE(s.receiver.datagrams, QList<QByteArray>{"P1{eop}"});
   QCOMPARE(s.state.queue_count, 199);
@@ -193,7 +194,7 @@ void BroadcastTest::full_queue_of_200() {
   s.queue("P201");
   QCOMPARE(s.state.queue_count, 200);
   for (int tick = 0; tick < 200; ++tick)
-    s.form.Timer1Timer();
+    s.sender.tick();
   QVERIFY(s.receiver.wait_for(201, 10000));
   QCOMPARE(s.receiver.datagrams.value(199), QByteArray("P200{eop}"));
   QCOMPARE(s.receiver.datagrams.value(200), QByteArray("P201{eop}"));
@@ -204,12 +205,12 @@ void BroadcastTest::full_queue_of_200() {
 // is the broadcast address (read back, never sent to).
 void BroadcastTest::socket_may_broadcast() {
   BroadcastState state;
-  TCommentator_udp_form form(state);
-  QCOMPARE(form.destination(), QHostAddress(QStringLiteral("255.255.255.255")));
-  QVERIFY(form.open_socket());
-  QCOMPARE(broadcast_option(*form.socket()), 1);
-  QCOMPARE(form.socket()->localAddress(), QHostAddress(QHostAddress::AnyIPv4));
-  QVERIFY(form.socket()->localPort() != 0);
+  BroadcastQueue sender(state);
+  QCOMPARE(sender.destination(), QHostAddress(QStringLiteral("255.255.255.255")));
+  QVERIFY(sender.open_socket());
+  QCOMPARE(broadcast_option(*sender.socket()), 1);
+  QCOMPARE(sender.socket()->localAddress(), QHostAddress(QHostAddress::AnyIPv4));
+  QVERIFY(sender.socket()->localPort() != 0);
 }
 
 QTEST_MAIN(BroadcastTest)

@@ -2,7 +2,8 @@
 
 // The RERadu settings that shape what goes to the display boards. This
 // program keeps them at these values for the whole run; nothing stores them.
-// Header-only so that the RTD driver can read them without linking reradu.
+// They live with the RTD driver, the lower of their two readers (the RERadu
+// editor is the other).
 struct QdSettings {
   int qd_chars_per_line = 25;  // W: characters per display line
   int qd_code = 1;             // the RTD message's two-digit code field
