@@ -396,7 +396,16 @@ void sync_sections(QTableView *v, const TextGridModel &m) {
 
 } // namespace
 
-TextGrid::TextGrid(QWidget *parent) : QTableView(parent) {
+TextGrid::TextGrid(QWidget *parent)
+    : QTableView(parent), own_model_(std::make_unique<TextGridModel>()), model_(*own_model_) {
+  set_up();
+}
+
+TextGrid::TextGrid(TextGridModel &model, QWidget *parent) : QTableView(parent), model_(model) {
+  set_up();
+}
+
+void TextGrid::set_up() {
   setModel(&model_);
   delegate_ = new TextGridDelegate(model_, this);
   setItemDelegate(delegate_);

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QTableView>
 
+#include <memory>
 #include <vector>
 
 class TextGridDelegate;
@@ -136,7 +137,11 @@ public:
   // How near a border (in pixels, either side) a press takes hold of it.
   static constexpr int kGrip = 3;
 
+  // A grid over a model of its own.
   explicit TextGrid(QWidget *parent = nullptr);
+  // A grid over a model someone else holds (a screen's model): the model
+  // must outlive the grid.
+  explicit TextGrid(TextGridModel &model, QWidget *parent = nullptr);
 
   TextGridModel &grid() { return model_; }
   const TextGridModel &grid() const { return model_; }
@@ -173,8 +178,11 @@ private:
   void sync_row_height(int row);
   void sync_colours();
   void place_parts();
+  void set_up();
 
-  TextGridModel model_;
+  // Set only when the grid holds its own model.
+  std::unique_ptr<TextGridModel> own_model_;
+  TextGridModel &model_;
   TextGridDelegate *delegate_ = nullptr;
   // The fixed rows (top_), the fixed columns (left_) and where they meet.
   QTableView *top_ = nullptr;
