@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
+#include "scratch_model.h"
 #include "screen_support.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
@@ -12,20 +13,24 @@
 class QGroupBox;
 class QLabel;
 
-// The scratch / keirin screen: the heat's event block and up to 50
-// competitor lines. Closing it ends the program.
+// The window of the scratch / keirin screen: it shows a ScratchModel.
+// Closing it ends the program.
 class Tcommentator_scratch : public QWidget {
   Q_OBJECT
 public:
-  static constexpr int kLines = 50;
+  static constexpr int kLines = ScratchModel::kLines;
 
+  // A window over a model of its own.
   explicit Tcommentator_scratch(const ScreenColours &colours, QWidget *parent = nullptr);
+  // A window over a model someone else holds; the model outlives it.
+  explicit Tcommentator_scratch(ScratchModel &model, QWidget *parent = nullptr);
 
-  ApplyResult apply_packet(QByteArrayView packet);
-  void clear_all();
+  ScratchModel &model() { return model_; }
+  ApplyResult apply_packet(QByteArrayView packet) { return model_.apply_packet(packet); }
+  void clear_all() { model_.clear_all(); }
 
-  TextGridModel &event_table() { return StringGrid1->grid(); }
-  TextGridModel &competitor_table() { return StringGrid2->grid(); }
+  TextGridModel &event_table() { return model_.event_table(); }
+  TextGridModel &competitor_table() { return model_.competitor_table(); }
   TextGrid *event_view() const { return StringGrid1; }
   TextGrid *competitor_view() const { return StringGrid2; }
   // The "no data" badge, shown while the results feed is silent.
@@ -41,9 +46,9 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
 
 private:
-  void FormCreate(const ScreenColours &colours);
   void FormShow();
 
+  ScratchModel &model_;
   QGroupBox *GroupBox1 = nullptr;
   TextGrid *StringGrid1 = nullptr;
   QGroupBox *GroupBox2 = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "omnium_model.h"
 #include "protocol/dispatcher.h"
 #include "screen_support.h"
 #include "toolkit/feed_badge.h"
@@ -12,24 +13,22 @@
 class QGroupBox;
 class QLabel;
 
-// Empties every cell inside the grid's current row and column counts; cells
-// outside them keep their text.
-void clear_grid(TextGridModel &grid);
-
-// The omnium screen: a results table whose shape the results program sends.
-// It fills the screen when shown; closing it only hides it.
+// The window of the omnium screen: it shows an OmniumModel. It fills the
+// screen when shown; closing it only hides it.
 class Tomnium_commentator_form : public QWidget {
   Q_OBJECT
 public:
-  // The table does not use the shared screen colours.
+  // A window over a model of its own; the table does not use the shared
+  // screen colours.
   explicit Tomnium_commentator_form(const ScreenColours &colours, QWidget *parent = nullptr);
+  // A window over a model someone else holds; the model outlives it.
+  explicit Tomnium_commentator_form(OmniumModel &model, QWidget *parent = nullptr);
 
-  // failed: a count or line number was not a number as a whole; what the
-  // Packet changed before that stays.
-  ApplyResult apply_packet(QByteArrayView packet);
-  void reset_grid();
+  OmniumModel &model() { return model_; }
+  ApplyResult apply_packet(QByteArrayView packet) { return model_.apply_packet(packet); }
+  void reset_grid() { model_.reset_grid(); }
 
-  TextGridModel &results() { return SG1->grid(); }
+  TextGridModel &results() { return model_.results(); }
   TextGrid *results_view() const { return SG1; }
   // The "no data" badge, shown while the results feed is silent.
   FeedBadge &feed_badge() { return badge_; }
@@ -42,9 +41,9 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
 
 private:
-  void FormCreate();
   void FormShow();
 
+  OmniumModel &model_;
   QGroupBox *GroupBox1 = nullptr;
   TextGrid *SG1 = nullptr;
   QLabel *Image1 = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
+#include "ptsrace_model.h"
 #include "screen_support.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
@@ -13,29 +14,32 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 
-// The points-race screen: the running standings, and the result of the
-// sprint the announcer chooses out of up to 30. It fills the screen when
-// shown; closing it ends the program.
+// The window of the points-race screen: it shows a PtsraceModel. It fills
+// the screen when shown; closing it ends the program.
 class Tptsrace_commentator_form : public QWidget {
   Q_OBJECT
 public:
-  static constexpr int kPositions = 59;
-  static constexpr int kSprints = 30;
-  static constexpr int kPlaces = 5;
+  static constexpr int kPositions = PtsraceModel::kPositions;
+  static constexpr int kSprints = PtsraceModel::kSprints;
+  static constexpr int kPlaces = PtsraceModel::kPlaces;
 
-  // The colours are read when the window is shown.
+  // A window over a model of its own; the colours are read when the window
+  // is shown.
   explicit Tptsrace_commentator_form(const ScreenColours &colours, QWidget *parent = nullptr);
+  // A window over a model someone else holds; the model outlives it.
+  explicit Tptsrace_commentator_form(PtsraceModel &model, QWidget *parent = nullptr);
 
-  ApplyResult apply_packet(QByteArrayView packet);
-  void clear_all();
-  void show_sprint();
+  PtsraceModel &model() { return model_; }
+  ApplyResult apply_packet(QByteArrayView packet) { return model_.apply_packet(packet); }
+  void clear_all() { model_.clear_all(); }
+  void show_sprint() { model_.show_sprint(); }
   // The announcer picked a sprint in the chooser.
   void ComboBox1Change();
 
-  TextGridModel &standings() { return StringGrid1->grid(); }
-  TextGridModel &sprint_table() { return StringGrid2->grid(); }
+  TextGridModel &standings() { return model_.standings(); }
+  TextGridModel &sprint_table() { return model_.sprint_table(); }
   // Sprint s, place i: name in column 2(i-1), points in column 2i-1 of row s.
-  TextGridModel &sprint_store() { return StringGrid3; }
+  TextGridModel &sprint_store() { return model_.sprint_store(); }
   TextGrid *standings_view() const { return StringGrid1; }
   TextGrid *sprint_view() const { return StringGrid2; }
   QComboBox *chooser() const { return ComboBox1; }
@@ -56,19 +60,15 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
 
 private:
-  void FormCreate();
   void FormShow();
-  void write_headings();
-  void apply_standings_line(QByteArrayView packet, int position);
-  void store_sprint(QByteArrayView packet, int sprint);
+  void show_chooser();
 
-  const ScreenColours &colours_;
+  PtsraceModel &model_;
   QGroupBox *GroupBox1 = nullptr;
   TextGrid *StringGrid1 = nullptr;
   QGroupBox *GroupBox2 = nullptr;
   QComboBox *ComboBox1 = nullptr;
   TextGrid *StringGrid2 = nullptr;
-  TextGridModel StringGrid3;
   QLabel *Image1 = nullptr;
   AnchorLayout layout_;
   FeedBadge badge_{this};

@@ -1,6 +1,5 @@
 #include "reradu_commentator_form.h"
 
-#include "protocol/fields.h"
 #include "protocol/text8.h"
 #include "screen_support.h"
 
@@ -20,8 +19,15 @@ QFont terminal_font() {
 } // namespace
 
 Treradu_commentator_form::Treradu_commentator_form(const ScreenColours &, QWidget *parent)
+    : Treradu_commentator_form(*new ReraduScreenModel, parent) {
+  // Created last, the model goes after the view that shows it.
+  model_.setParent(this);
+}
+
+Treradu_commentator_form::Treradu_commentator_form(ReraduScreenModel &model, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      model_(model) {
   set_caption(this, QStringLiteral("reradu_commentator_form"));
   const QColor green(0xC0, 0xDC, 0xC0);
   set_background(this, green);
@@ -39,17 +45,14 @@ Treradu_commentator_form::Treradu_commentator_form(const ScreenColours &, QWidge
   listbox1->setSelectionMode(QAbstractItemView::NoSelection);
   listbox1->setFocusPolicy(Qt::NoFocus);
   badge_.keep_clear({listbox1});
+  connect(&model_, &ReraduScreenModel::changed, this, &Treradu_commentator_form::show_lines);
+  show_lines();
 }
 
-ApplyResult Treradu_commentator_form::apply_packet(QByteArrayView packet) {
+void Treradu_commentator_form::show_lines() {
   listbox1->clear();
-  lines_.clear();
-  // Field 1 is the kind tag and what follows it; fields 2 to 9 are the lines.
-  for (int n = 2; n <= kLines + 1; ++n) {
-    const QByteArray line = comma_field(packet, n).toByteArray();
-    lines_.append(line);
+  for (const QByteArray &line : model_.lines()) {
     auto *item = new QListWidgetItem(from_8bit(line), listbox1);
     item->setSizeHint(QSize(0, kLineHeight));
   }
-  return ApplyResult::go_on;
 }

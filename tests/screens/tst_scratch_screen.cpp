@@ -69,7 +69,7 @@ void TestScratchScreen::created_shape_and_colours() {
 
 void TestScratchScreen::example_heat_then_line() {
   const ScreenColours colours = start_up_colours();
-  Tcommentator_scratch s(colours);
+  ScratchModel s(colours);
   QCOMPARE(s.apply_packet("{scratch}+{title}Keirin Heat 2{time}10.512{spd}68.49{eop}"),
            ApplyResult::go_on);
   QCOMPARE(s.apply_packet("{scratch}+{list}0{rank}1{bib}12{name}A. RIDER{nat}GBR{status}{laps}{eop}"),
@@ -89,7 +89,7 @@ void TestScratchScreen::example_heat_then_line() {
 
 void TestScratchScreen::list_value_picks_row_data() {
   QTest::addColumn<QByteArray>("list");
-  QTest::addColumn<int>("row"); // -1: no row written
+  QTest::addColumn<int>("row"); // -1: no row written, and no change told
   QTest::newRow("0") << QByteArray("{list}0") << 1;
   QTest::newRow("49, the last row") << QByteArray("{list}49") << 50;
   QTest::newRow("50") << QByteArray("{list}50") << -1;
@@ -106,10 +106,12 @@ void TestScratchScreen::list_value_picks_row() {
   QFETCH(QByteArray, list);
   QFETCH(int, row);
   const ScreenColours colours = start_up_colours();
-  Tcommentator_scratch s(colours);
+  ScratchModel s(colours);
+  QSignalSpy changed(&s, &ScratchModel::changed);
   QCOMPARE(s.apply_packet("{scratch}+" + list + "{bib}77{eop}"), ApplyResult::go_on);
   const QList<int> rows = rows_with_bib(s.competitor_table(), "77");
   QCOMPARE(rows, row < 0 ? QList<int>{} : QList<int>{row});
+  QCOMPARE(changed.count(), row < 0 ? 0 : 1);
 }
 
 void TestScratchScreen::title_starts_new_heat_data() {
@@ -125,7 +127,7 @@ void TestScratchScreen::title_starts_new_heat() {
   QFETCH(QByteArray, packet);
   QFETCH(QByteArray, title);
   const ScreenColours colours = start_up_colours();
-  Tcommentator_scratch s(colours);
+  ScratchModel s(colours);
   s.apply_packet("{scratch}+{title}Old{time}1{spd}2");
   s.apply_packet("{scratch}+{list}5{bib}31{name}OLD RIDER");
   QCOMPARE(s.apply_packet(packet), ApplyResult::go_on);
@@ -139,7 +141,7 @@ void TestScratchScreen::title_starts_new_heat() {
 
 void TestScratchScreen::bare_packet_overwrites_row_1() {
   const ScreenColours colours = start_up_colours();
-  Tcommentator_scratch s(colours);
+  ScratchModel s(colours);
   s.apply_packet("{scratch}+{list}0{rank}1{bib}12{name}A. RIDER{nat}GBR{status}DNF{laps}3");
   s.apply_packet("{scratch}+{name}B. RIDER");
   const TextGridModel &c = s.competitor_table();
@@ -150,7 +152,7 @@ void TestScratchScreen::bare_packet_overwrites_row_1() {
 
 void TestScratchScreen::clear_leaves_headings_and_stops() {
   const ScreenColours colours = start_up_colours();
-  Tcommentator_scratch s(colours);
+  ScratchModel s(colours);
   s.apply_packet("{scratch}+{title}Heat{time}1{spd}2");
   s.apply_packet("{scratch}+{list}7{rank}8{bib}9");
   // A clear reads nothing else of its Packet.
