@@ -2,6 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "screen_support.h"
+#include "tt_model.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
@@ -12,31 +13,31 @@
 class QGroupBox;
 class QLabel;
 
-// The time-trial screen: a panel for each of the two racers on the track
-// (summary, list and two read-outs) and the standings between them. It fills
-// the screen when shown; closing it ends the program.
+// The window of the time-trial screen: it shows a TtModel, a panel for each
+// of the two racers on the track (summary, list and two read-outs) and the
+// standings between them. It fills the screen when shown; closing it ends
+// the program.
 class Ttt_commentator_form : public QWidget {
   Q_OBJECT
 public:
-  enum class Side { left, right };
-  static constexpr int kPositions = 99;
-  static constexpr int kListLines = 41;
+  using Side = TtModel::Side;
+  static constexpr int kPositions = TtModel::kPositions;
+  static constexpr int kListLines = TtModel::kListLines;
 
-  // The colours are read when the window is shown.
+  // A window over a model of its own; the colours are read when the window
+  // is shown.
   explicit Ttt_commentator_form(const ScreenColours &colours, QWidget *parent = nullptr);
+  // A window over a model someone else holds; the model outlives it.
+  explicit Ttt_commentator_form(TtModel &model, QWidget *parent = nullptr);
 
-  ApplyResult apply_packet(QByteArrayView packet);
-  void clear_racers();
-  void clear_all();
+  TtModel &model() { return model_; }
+  ApplyResult apply_packet(QByteArrayView packet) { return model_.apply_packet(packet); }
+  void clear_racers() { model_.clear_racers(); }
+  void clear_all() { model_.clear_all(); }
 
-  // The side a racer or list update goes to.
-  static Side choose_side(QByteArrayView packet);
-  // The summary's second row: time, then diff, rank and speed where present.
-  static QByteArray result_line(QByteArrayView packet);
-
-  TextGridModel &standings() { return standings_stringgrid->grid(); }
-  TextGridModel &summary(Side side) { return panel(side).summary->grid(); }
-  TextGridModel &list(Side side) { return panel(side).list->grid(); }
+  TextGridModel &standings() { return model_.standings(); }
+  TextGridModel &summary(Side side) { return model_.summary(side); }
+  TextGridModel &list(Side side) { return model_.list(side); }
   QLabel *time_readout(Side side) { return panel(side).time; }
   QLabel *diff_readout(Side side) { return panel(side).diff; }
   TextGrid *standings_view() const { return standings_stringgrid; }
@@ -72,13 +73,12 @@ private:
 
   void FormCreate();
   void FormShow();
-  void apply_standings_line(QByteArrayView packet, int position);
-  void apply_racer_update(QByteArrayView packet);
-  void apply_list_update(QByteArrayView packet);
+  // Shows the model's read-out texts that changed.
+  void show_readouts();
   // Fits each read-out's text to the part of its box left uncovered.
   void fit_readouts();
 
-  const ScreenColours &colours_;
+  TtModel &model_;
   const QFont readout_face_;
   QLabel *Image1 = nullptr;
   QGroupBox *standings_groupbox = nullptr;

@@ -104,7 +104,7 @@ void TestTimeTrialScreen::side_choice_data() {
 void TestTimeTrialScreen::side_choice() {
   QFETCH(QByteArray, tags);
   QFETCH(Side, side);
-  QCOMPARE(Ttt_commentator_form::choose_side("{tt}+{tick-hit}1" + tags + "{eop}"), side);
+  QCOMPARE(TtModel::choose_side("{tt}+{tick-hit}1" + tags + "{eop}"), side);
 }
 
 void TestTimeTrialScreen::racer_update_goes_to_chosen_side() {
