@@ -18,7 +18,8 @@ struct ListenerPorts {
 
 // The process-wide state: owned by start-up, handed to the windows.
 struct AppState {
-  ScreenColours colours;
+  // The screens' start-up colours: black cells, white text, purple headings.
+  ScreenColours colours{0x000000, 0xFFFFFF, 0x800080};
   QByteArray listening_address = "255.255.255.255";
   ListenerPorts ports;
   Seams seams;

@@ -25,6 +25,19 @@
 #include <QScreen>
 
 struct CommentatorWindows::Others {
+  explicit Others(const ScreenColours &colours)
+      : scratch_model(colours), points_race_model(colours), sprint_model(colours),
+        time_trial_model(colours) {}
+
+  // The race screens' models, declared before the windows that show them so
+  // they go after them.
+  ScratchModel scratch_model;
+  OmniumModel omnium_model;
+  PtsraceModel points_race_model;
+  SprintModel sprint_model;
+  TtModel time_trial_model;
+  ReraduScreenModel reradu_model;
+
   // The drivers first: the windows hold them until they are gone.
   std::unique_ptr<RtdDriver> rtd_driver;
   std::unique_ptr<SeikoMonitor> seiko_driver;
@@ -45,26 +58,25 @@ struct CommentatorWindows::Others {
   std::unique_ptr<Treradu_commentator_form> reradu;
 };
 
-namespace {
-
-template <typename Screen>
-Tcommentator0_form::Screen screen_entry(Screen &s) {
-  return {&s, [&s](QByteArrayView p) { return s.apply_packet(p); }};
+template <typename Model, typename Window>
+void CommentatorWindows::add_race_screen(PacketKind kind, const char *name, Model &model,
+                                         Window &window) {
+  // A window that asks to end the program when closed declares it.
+  constexpr bool ends_program = requires { &Window::terminate_requested; };
+  race_screens_.append({kind, QString::fromLatin1(name), &model, &window,
+                        [&model](QByteArrayView p) { return model.apply_packet(p); },
+                        &window.feed_badge(), ends_program});
+  if constexpr (ends_program)
+    QObject::connect(&window, &Window::terminate_requested, main_.get(),
+                     &Tcommentator0_form::terminate_requested);
 }
 
-} // namespace
-
 CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
-  // The main window first: its creation sets the colours the screens read.
   main_ = std::make_unique<Tcommentator0_form>(state_);
-  others_ = std::make_unique<Others>();
+  others_ = std::make_unique<Others>(state_.colours);
   Others &o = *others_;
-  const ScreenColours &colours = state_.colours;
   o.broadcast_queue = std::make_unique<BroadcastQueue>(state_.broadcast);
   o.broadcast = std::make_unique<TCommentator_udp_form>(*o.broadcast_queue);
-  o.sprint = std::make_unique<Tsprintr_commentator_form>(colours);
-  o.time_trial = std::make_unique<Ttt_commentator_form>(colours);
-  o.points_race = std::make_unique<Tptsrace_commentator_form>(colours);
   o.seiko_driver = std::make_unique<SeikoMonitor>(state_.seiko, state_.seams);
   o.seiko_monitor = std::make_unique<Tseikomon_form>(*o.seiko_driver, state_.seams);
   o.seiko_typewriter = std::make_unique<Tseikoreradu_form>(*o.seiko_driver);
@@ -75,21 +87,28 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   o.rtd_driver = std::make_unique<RtdDriver>(state_.rtd, state_.reradu.settings, state_.seams);
   o.rtd = std::make_unique<Trtd_form>(*o.rtd_driver, state_.seams);
   ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
-  o.scratch = std::make_unique<Tcommentator_scratch>(colours);
   o.reradu_globals = std::make_unique<Treradu_globals_form>();
   o.reradu_import = std::make_unique<Tqdimport_form>(state_.seams, main_.get());
-  o.omnium = std::make_unique<Tomnium_commentator_form>(colours);
-  o.reradu = std::make_unique<Treradu_commentator_form>(colours);
+  o.scratch = std::make_unique<Tcommentator_scratch>(o.scratch_model);
+  o.omnium = std::make_unique<Tomnium_commentator_form>(o.omnium_model);
+  o.points_race = std::make_unique<Tptsrace_commentator_form>(o.points_race_model);
+  o.sprint = std::make_unique<Tsprintr_commentator_form>(o.sprint_model);
+  o.time_trial = std::make_unique<Ttt_commentator_form>(o.time_trial_model);
+  o.reradu = std::make_unique<Treradu_commentator_form>(o.reradu_model);
+
+  // The race screens, each named once.
+  add_race_screen(PacketKind::scratch, "scratch", o.scratch_model, *o.scratch);
+  add_race_screen(PacketKind::omnium, "omnium", o.omnium_model, *o.omnium);
+  add_race_screen(PacketKind::points_race, "points-race", o.points_race_model, *o.points_race);
+  add_race_screen(PacketKind::sprint, "sprint", o.sprint_model, *o.sprint);
+  add_race_screen(PacketKind::time_trial, "time-trial", o.time_trial_model, *o.time_trial);
+  add_race_screen(PacketKind::reradu, "reradu-frame", o.reradu_model, *o.reradu);
 
   main_->set_ip_dialog(ip_dialog_.get());
   o.reradu_editor->set_rtd_driver(o.rtd_driver.get());
   o.reradu_editor->set_import_form(o.reradu_import.get());
-  main_->set_screen(PacketKind::scratch, screen_entry(*o.scratch));
-  main_->set_screen(PacketKind::reradu, screen_entry(*o.reradu));
-  main_->set_screen(PacketKind::omnium, screen_entry(*o.omnium));
-  main_->set_screen(PacketKind::sprint, screen_entry(*o.sprint));
-  main_->set_screen(PacketKind::points_race, screen_entry(*o.points_race));
-  main_->set_screen(PacketKind::time_trial, screen_entry(*o.time_trial));
+  for (const RaceScreen &s : race_screens_)
+    main_->set_screen(s.kind, {s.window, s.apply});
 
   // Full-screen windows cover the screen the main window is on.
   const ScreenGeometrySource main_screen = [m = main_.get()] {
@@ -112,24 +131,14 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
 
   // While the feed is silent past the red threshold, every race screen wears
   // the badge; the screen in front shows it.
-  const QList<FeedBadge *> badges = {&o.scratch->feed_badge(),     &o.omnium->feed_badge(),
-                                     &o.points_race->feed_badge(), &o.sprint->feed_badge(),
-                                     &o.time_trial->feed_badge(),  &o.reradu->feed_badge()};
+  QList<FeedBadge *> badges;
+  for (const RaceScreen &s : race_screens_)
+    badges.append(s.badge);
   FeedHealth &feed = main_->feed();
   QObject::connect(&feed, &FeedHealth::changed, main_.get(), [&feed, badges] {
     for (FeedBadge *b : badges)
       b->show_silence(feed.state().badge_s);
   });
-
-  // Closing one of these screens ends the program.
-  auto ends_program = [this](auto *screen) {
-    QObject::connect(screen, &std::remove_pointer_t<decltype(screen)>::terminate_requested,
-                     main_.get(), &Tcommentator0_form::terminate_requested);
-  };
-  ends_program(o.scratch.get());
-  ends_program(o.sprint.get());
-  ends_program(o.points_race.get());
-  ends_program(o.time_trial.get());
 }
 
 CommentatorWindows::~CommentatorWindows() {
@@ -140,34 +149,21 @@ CommentatorWindows::~CommentatorWindows() {
 }
 
 QWidget *CommentatorWindows::screen(PacketKind kind) const {
-  switch (kind) {
-  case PacketKind::scratch:
-    return others_->scratch.get();
-  case PacketKind::reradu:
-    return others_->reradu.get();
-  case PacketKind::omnium:
-    return others_->omnium.get();
-  case PacketKind::sprint:
-    return others_->sprint.get();
-  case PacketKind::points_race:
-    return others_->points_race.get();
-  case PacketKind::time_trial:
-    return others_->time_trial.get();
-  }
+  for (const RaceScreen &s : race_screens_)
+    if (s.kind == kind)
+      return s.window;
   return nullptr;
 }
 
 QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
   const Others &o = *others_;
-  return {
+  QList<Named> all = {
       {QStringLiteral("main-window"), main_.get()},
       {QStringLiteral("ip-settings"), ip_dialog_.get()},
-      {QStringLiteral("scratch"), o.scratch.get()},
-      {QStringLiteral("omnium"), o.omnium.get()},
-      {QStringLiteral("points-race"), o.points_race.get()},
-      {QStringLiteral("sprint"), o.sprint.get()},
-      {QStringLiteral("time-trial"), o.time_trial.get()},
-      {QStringLiteral("reradu-frame"), o.reradu.get()},
+  };
+  for (const RaceScreen &s : race_screens_)
+    all.append({s.name, s.window});
+  all.append({
       {QStringLiteral("broadcast-queue"), o.broadcast.get()},
       {QStringLiteral("seiko-monitor"), o.seiko_monitor.get()},
       {QStringLiteral("seiko-typewriter"), o.seiko_typewriter.get()},
@@ -175,7 +171,8 @@ QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
       {QStringLiteral("reradu-setup"), o.reradu_setup.get()},
       {QStringLiteral("rtd-driver"), o.rtd.get()},
       {QStringLiteral("reradu-import"), o.reradu_import.get()},
-  };
+  });
+  return all;
 }
 
 void CommentatorWindows::shut_down() {
