@@ -172,8 +172,8 @@ void Sender::run() {
   done_ = true;
 }
 
-Program::Program() : old_cwd_(QDir::currentPath()) {
-  QDir::setCurrent(dir_.path());
+Program::Program() {
+  state_.seams.data_folder = DataFolder{dir_.path()};
   state_.seams.dialogs = &dialogs_;
   state_.seams.process_events = [] { QCoreApplication::processEvents(); };
   state_.seams.serial_device = default_serial_device;
@@ -199,7 +199,6 @@ Program::Program() : old_cwd_(QDir::currentPath()) {
 
 Program::~Program() {
   windows_.reset();
-  QDir::setCurrent(old_cwd_);
 }
 
 quint16 Program::port(int i) const { return windows_->main_window().receiver().local_port(i); }

@@ -128,7 +128,6 @@ public:
 
 private:
   QTemporaryDir dir_;
-  QString old_cwd_;
   CountingDialogs dialogs_;
   AppState state_;
   std::unique_ptr<CommentatorWindows> windows_;

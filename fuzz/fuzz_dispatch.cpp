@@ -75,14 +75,12 @@ extern "C" const char *__lsan_default_suppressions() {
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(quiet_messages);
-  // The program keeps its files in its working folder: give it a fresh one.
+  // The program's files go to a fresh folder of their own.
   char folder[] = "/tmp/fuzz_dispatch.XXXXXX";
   if (!mkdtemp(folder)) {
     std::perror("fuzz_dispatch: mkdtemp");
     std::abort();
   }
-  if (!QDir::setCurrent(QString::fromLocal8Bit(folder)))
-    std::abort();
 
   // Both live for the whole run: libFuzzer never returns to tear them down.
   new QApplication(*argc, *argv);
@@ -90,6 +88,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
   program->state.seams.dialogs = &program->dialogs;
   program->state.seams.process_events = [] { QCoreApplication::processEvents(); };
   program->state.seams.serial_device = [](int) { return QStringLiteral("/nonexistent/tty"); };
+  program->state.seams.data_folder = DataFolder{QString::fromLocal8Bit(folder)};
   program->state.ports = {0, 0};
   program->windows = new CommentatorWindows(program->state);
   program->windows->main_window().show();

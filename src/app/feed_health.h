@@ -18,10 +18,10 @@ struct FeedThresholds {
   friend bool operator==(const FeedThresholds &, const FeedThresholds &) = default;
 };
 
-// The thresholds from feedhealth.ini in the current folder; defaults for a
+// The thresholds from a feedhealth.ini (in the data folder); defaults for a
 // missing file or a value that is not a whole number of seconds from 1 on.
 // Red never comes before amber.
-FeedThresholds load_feed_thresholds(const QString &path = QStringLiteral("feedhealth.ini"));
+FeedThresholds load_feed_thresholds(const QString &path);
 
 // What one listener took in.
 struct ListenerFeed {

@@ -4,8 +4,8 @@
 
 #include <QFile>
 
-QByteArray load_listening_address() {
-  QFile file(QString::fromLatin1(kListeningAddressFile));
+QByteArray load_listening_address(const DataFolder &data) {
+  QFile file(data.file(QLatin1StringView(kListeningAddressFile)));
   if (!file.open(QIODevice::ReadOnly))
     return kAllSenders;
   // Only the first line counts, and of it only what a short text holds; read
@@ -18,10 +18,10 @@ QByteArray load_listening_address() {
   return short_text(line).toByteArray();
 }
 
-FileSaveResult save_listening_address(QByteArrayView address) {
+FileSaveResult save_listening_address(const DataFolder &data, QByteArrayView address) {
   QByteArray bytes = address.toByteArray();
   bytes.append("\r\n");
-  return save_file_atomically(QString::fromLatin1(kListeningAddressFile), bytes);
+  return save_file_atomically(data.file(QLatin1StringView(kListeningAddressFile)), bytes);
 }
 
 QByteArray listening_address_status(QByteArrayView address) {

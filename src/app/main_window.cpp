@@ -176,7 +176,7 @@ void Tcommentator0_form::closeEvent(QCloseEvent *event) {
 }
 
 void Tcommentator0_form::FormShow() {
-  state_.listening_address = load_listening_address();
+  state_.listening_address = load_listening_address(state_.seams.data_folder);
   const quint16 ports[PacketReceiver::kListeners] = {state_.ports.first, state_.ports.second};
   bool shared[PacketReceiver::kListeners] = {};
   for (int i = 0; i < PacketReceiver::kListeners; ++i) {
@@ -184,7 +184,8 @@ void Tcommentator0_form::FormShow() {
     const bool open = receiver_.is_open(i);
     feed_.set_listener(i, open ? receiver_.local_port(i) : ports[i], open);
   }
-  feed_.set_thresholds(load_feed_thresholds());
+  feed_.set_thresholds(
+      load_feed_thresholds(state_.seams.data_folder.file(QLatin1StringView("feedhealth.ini"))));
   feed_.start();
   feed_.evaluate();
   log_.clear();
@@ -208,7 +209,8 @@ void Tcommentator0_form::FormHide() {
 }
 
 void Tcommentator0_form::save_address() {
-  const FileSaveResult r = save_listening_address(state_.listening_address);
+  const FileSaveResult r =
+      save_listening_address(state_.seams.data_folder, state_.listening_address);
   if (r.status == FileSaveResult::failed && state_.seams.dialogs)
     state_.seams.dialogs->general_error(this, r.error);
 }

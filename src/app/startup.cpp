@@ -2,7 +2,6 @@
 
 #include "ip_settings_dialog.h"
 #include "main_window.h"
-#include "signal_quit.h"
 #include "screens/commentator_scratch.h"
 #include "screens/omnium_commentator_form.h"
 #include "screens/ptsrace_commentator_form.h"
@@ -20,6 +19,7 @@
 #include "suite/broadcast_queue.h"
 #include "suite/commentator_udp_form.h"
 #include "toolkit/dialogs.h"
+#include "toolkit/stop_signals.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -194,8 +194,8 @@ int run_commentator(int argc, char **argv) {
   state.seams = real_seams(dialogs);
 
   CommentatorWindows windows(state);
-  SignalQuit signals_quit;
-  QObject::connect(&signals_quit, &SignalQuit::quit_requested, &app, &QApplication::quit);
+  StopSignals stop_signals;
+  QObject::connect(&stop_signals, &StopSignals::stop_requested, &app, &QApplication::quit);
   QObject::connect(&windows.main_window(), &Tcommentator0_form::terminate_requested, &app,
                    &QApplication::quit, Qt::QueuedConnection);
 

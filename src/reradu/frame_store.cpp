@@ -47,14 +47,14 @@ void close_checked(QFile &f) {
 FrameFileError::FrameFileError(const QString &system_text)
     : std::runtime_error(system_text.toLocal8Bit().toStdString()) {}
 
-void ensure_frame_file(QdEditorState &editor) {
+void ensure_frame_file(const DataFolder &data, QdEditorState &editor) {
   editor.qd_current_frame = 0;
   {
-    QFile existing(QString::fromLatin1(qd_frame_file_name));
+    QFile existing(data.file(QLatin1StringView(qd_frame_file_name)));
     if (open_existing(existing))
       return; // an existing file is left exactly as it is
   }
-  QFile f(QString::fromLatin1(qd_frame_file_name));
+  QFile f(data.file(QLatin1StringView(qd_frame_file_name)));
   if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
     return;
   editor.frame.blank();
@@ -63,9 +63,9 @@ void ensure_frame_file(QdEditorState &editor) {
   close_checked(f);
 }
 
-void load_frame(Tqd_frame &buffer, int n) {
+void load_frame(const DataFolder &data, Tqd_frame &buffer, int n) {
   buffer.blank();
-  QFile f(QString::fromLatin1(qd_frame_file_name));
+  QFile f(data.file(QLatin1StringView(qd_frame_file_name)));
   if (!open_existing(f))
     return;
   seek_record(f, n);
@@ -73,8 +73,8 @@ void load_frame(Tqd_frame &buffer, int n) {
   f.close();
 }
 
-void save_frame(const Tqd_frame &buffer, int n) {
-  QFile f(QString::fromLatin1(qd_frame_file_name));
+void save_frame(const DataFolder &data, const Tqd_frame &buffer, int n) {
+  QFile f(data.file(QLatin1StringView(qd_frame_file_name)));
   if (!open_existing(f))
     return;
   seek_record(f, n);
@@ -82,9 +82,9 @@ void save_frame(const Tqd_frame &buffer, int n) {
   close_checked(f);
 }
 
-bool load_all_frames(QdImportFrames &import, int start) {
+bool load_all_frames(const DataFolder &data, QdImportFrames &import, int start) {
   import.start_frame = start;
-  QFile f(QString::fromLatin1(qd_frame_file_name));
+  QFile f(data.file(QLatin1StringView(qd_frame_file_name)));
   if (!open_existing(f))
     return false;
   for (Tqd_frame &frame : import.frames)
@@ -93,8 +93,8 @@ bool load_all_frames(QdImportFrames &import, int start) {
   return true;
 }
 
-bool save_all_frames(const QdImportFrames &import) {
-  QFile f(QString::fromLatin1(qd_frame_file_name));
+bool save_all_frames(const DataFolder &data, const QdImportFrames &import) {
+  QFile f(data.file(QLatin1StringView(qd_frame_file_name)));
   if (!open_existing(f))
     return false;
   for (const Tqd_frame &frame : import.frames)

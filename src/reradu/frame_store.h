@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reradu/qd_frame.h"
+#include "toolkit/data_folder.h"
 
 #include <QString>
 
@@ -8,7 +9,7 @@
 #include <stdexcept>
 
 inline constexpr int qd_frame_count = 100;
-// Opened by its bare name: always the current directory of the moment.
+// In the data folder; by default the current directory of the moment.
 inline constexpr char qd_frame_file_name[] = "reradu.dat";
 
 // The editor's current frame and its one frame buffer.
@@ -37,14 +38,14 @@ public:
 
 // Sets the current frame to 0 and, when the file cannot be opened, creates it
 // with 100 copies of the (blanked) editor buffer. Silent when it cannot.
-void ensure_frame_file(QdEditorState &editor);
+void ensure_frame_file(const DataFolder &data, QdEditorState &editor);
 // Blank buffer when the file cannot be opened.
-void load_frame(Tqd_frame &buffer, int n);
+void load_frame(const DataFolder &data, Tqd_frame &buffer, int n);
 // Nothing stored when the file cannot be opened.
-void save_frame(const Tqd_frame &buffer, int n);
+void save_frame(const DataFolder &data, const Tqd_frame &buffer, int n);
 // Remembers start as the start frame; false when the file cannot be opened.
-bool load_all_frames(QdImportFrames &import, int start);
+bool load_all_frames(const DataFolder &data, QdImportFrames &import, int start);
 // False when the file cannot be opened (it is never created here).
-bool save_all_frames(const QdImportFrames &import);
+bool save_all_frames(const DataFolder &data, const QdImportFrames &import);
 // Memory only: every length of every frame to 0.
 void blank_all_frames(QdImportFrames &import);

@@ -154,7 +154,7 @@ void Tqdimport_form::FormCloseQuery() {
     return;
   }
   try {
-    save_all_frames(*frames_); // a file that cannot be opened is not reported
+    save_all_frames(seams_.data_folder, *frames_); // a file that cannot be opened is not reported
   } catch (const FrameFileError &e) {
     seams_.dialogs->general_error(this, e.text());
   }

@@ -104,7 +104,7 @@ Treradu_form::~Treradu_form() = default;
 
 void Treradu_form::FormCreate() {
   try {
-    ensure_frame_file(state_.editor);
+    ensure_frame_file(seams_.data_folder, state_.editor);
   } catch (const FrameFileError &e) {
     seams_.dialogs->general_error(this, e.text());
   }
@@ -115,7 +115,7 @@ bool Treradu_form::store_screen() {
   for (int k = 0; k < 8; ++k)
     ed.frame.set_line(k, to_8bit(edits_[size_t(k)]->text()));
   try {
-    save_frame(ed.frame, ed.qd_current_frame);
+    save_frame(seams_.data_folder, ed.frame, ed.qd_current_frame);
   } catch (const FrameFileError &e) {
     seams_.dialogs->general_error(this, e.text());
     return false;
@@ -126,7 +126,7 @@ bool Treradu_form::store_screen() {
 bool Treradu_form::show_current_frame() {
   QdEditorState &ed = state_.editor;
   try {
-    load_frame(ed.frame, ed.qd_current_frame);
+    load_frame(seams_.data_folder, ed.frame, ed.qd_current_frame);
   } catch (const FrameFileError &e) {
     seams_.dialogs->general_error(this, e.text());
     return false;
@@ -245,7 +245,7 @@ void Treradu_form::import_btnClick() {
   if (!import_)
     return;
   try {
-    if (!load_all_frames(import_->frames(), state_.editor.qd_current_frame)) {
+    if (!load_all_frames(seams_.data_folder, import_->frames(), state_.editor.qd_current_frame)) {
       seams_.dialogs->error(this, QStringLiteral("File read error. Cannot proceed."));
       return;
     }

@@ -104,13 +104,14 @@ QByteArray suite_settings_bytes(const suite_settings &s, const SuiteSettingsSour
   return out.bytes;
 }
 
-QString suite_settings_path(const suite_settings &settings) {
-  return QString::fromLocal8Bit(settings.path_prefix) + QLatin1String(kSuiteSettingsFile);
+QString suite_settings_path(const suite_settings &settings, const DataFolder &data) {
+  return data.file(QString::fromLocal8Bit(settings.path_prefix) +
+                   QLatin1String(kSuiteSettingsFile));
 }
 
 FileSaveResult save_suite_settings(const suite_settings &settings,
-                                   const SuiteSettingsSources &sources) {
-  return save_file_atomically(suite_settings_path(settings),
+                                   const SuiteSettingsSources &sources, const DataFolder &data) {
+  return save_file_atomically(suite_settings_path(settings, data),
                               suite_settings_bytes(settings, sources));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "toolkit/atomic_file.h"
+#include "toolkit/data_folder.h"
 #include "toolkit/screen_colours.h"
 
 #include <QByteArray>
@@ -76,14 +77,15 @@ QByteArray suite_real(double value);
 QByteArray suite_settings_bytes(const suite_settings &settings,
                                 const SuiteSettingsSources &sources);
 
-// The file's name: the prefix followed directly by v2globals.dat.
-QString suite_settings_path(const suite_settings &settings);
+// The file's name: the prefix followed directly by v2globals.dat, in the
+// data folder unless the prefix makes it absolute.
+QString suite_settings_path(const suite_settings &settings, const DataFolder &data);
 
 // Writes v2globals.dat. The old file is replaced only when all 94 lines are on
 // disk; not_created means it could not be created (skipped without a
 // message); failed carries the system's error text and the old file is whole.
 FileSaveResult save_suite_settings(const suite_settings &settings,
-                                   const SuiteSettingsSources &sources);
+                                   const SuiteSettingsSources &sources, const DataFolder &data);
 
 // The caller's part: a failed save is shown as the general error report, a
 // file that could not be created is not. True when a box was shown.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/data_folder.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -9,7 +11,8 @@ class Dialogs;
 
 // The places where the program touches something a test must control: the
 // message boxes and file dialog, one pass of the event loop from inside a
-// handler, the device behind a serial port number, and the wall clock.
+// handler, the device behind a serial port number, the wall clock, and the
+// folder of the program's files.
 struct Seams {
   Dialogs *dialogs = nullptr;
   std::function<void()> process_events;
@@ -17,6 +20,7 @@ struct Seams {
   // Milliseconds since the epoch; a test moves its own clock instead of
   // sleeping.
   std::function<qint64()> now_ms;
+  DataFolder data_folder;
 };
 
 // COM n is /dev/ttyS<n-1> on Linux.

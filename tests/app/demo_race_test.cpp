@@ -27,10 +27,10 @@ void DemoRaceTest::every_screen_shows_the_race() {
   QVERIFY2(capture.ok(), qPrintable(capture.error));
   QVERIFY(capture.records.size() > 50);
 
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
   AppState state;
-  state.seams = test_seams(dialogs);
+  state.seams = test_seams(dialogs, data.folder());
   state.ports = {0, 0};
   CommentatorWindows windows(state);
   windows.main_window().show();

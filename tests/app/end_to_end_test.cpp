@@ -23,13 +23,13 @@ private slots:
 };
 
 void EndToEndTest::starts_receives_and_ends_on_sigterm() {
-  ScopedTempCwd cwd;
-  QVERIFY(write_file("commentator.dat", "127.0.0.1\r\n"));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("commentator.dat"), "127.0.0.1\r\n"));
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
   p.setProcessEnvironment(env);
-  p.setWorkingDirectory(cwd.path());
+  p.setWorkingDirectory(data.path());
   p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   p.start(QStringLiteral(COMMENTATOR_EXE), {});
   QVERIFY2(p.waitForStarted(5000), qPrintable(p.errorString()));
@@ -61,7 +61,7 @@ void EndToEndTest::starts_receives_and_ends_on_sigterm() {
   QVERIFY(p.waitForFinished(10000));
   QCOMPARE(p.exitStatus(), QProcess::NormalExit);
   QCOMPARE(p.exitCode(), 0);
-  QCOMPARE(read_file(cwd.file("commentator.dat")), QByteArray("127.0.0.1\r\n"));
+  QCOMPARE(read_file(data.file("commentator.dat")), QByteArray("127.0.0.1\r\n"));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

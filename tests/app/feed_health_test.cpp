@@ -193,10 +193,10 @@ void FeedHealthTest::thresholds_from_file() {
   QFETCH(QByteArray, file);
   QFETCH(int, amber_s);
   QFETCH(int, red_s);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   if (!file.isEmpty())
-    QVERIFY(write_file(QStringLiteral("feedhealth.ini"), file));
-  const FeedThresholds t = load_feed_thresholds();
+    QVERIFY(write_file(data.file("feedhealth.ini"), file));
+  const FeedThresholds t = load_feed_thresholds(data.file("feedhealth.ini"));
   QCOMPARE(t.amber_s, amber_s);
   QCOMPARE(t.red_s, red_s);
 }
@@ -205,11 +205,11 @@ void FeedHealthTest::thresholds_from_file() {
 // hand: an ignored sender is named and counted, the feed goes red with the
 // badge on the screen in front, and the next accepted datagram clears both.
 void FeedHealthTest::ignored_sender_named_and_stale_feed_cleared_through_listeners() {
-  ScopedTempCwd cwd;
-  QVERIFY(write_file("commentator.dat", "10.0.0.9\r\n"));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("commentator.dat"), "10.0.0.9\r\n"));
   RecordingDialogs dialogs;
   AppState state;
-  state.seams = test_seams(dialogs);
+  state.seams = test_seams(dialogs, data.folder());
   qint64 clock = kNow.toMSecsSinceEpoch();
   state.seams.now_ms = [&clock] { return clock; };
   state.ports = {0, 0};

@@ -55,12 +55,12 @@ void HostileInputTest::datagram_is_handled_and_listener_survives_data() {
 void HostileInputTest::datagram_is_handled_and_listener_survives() {
   QFETCH(QByteArray, datagram);
   QFETCH(bool, filtered);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   if (filtered)
-    QVERIFY(write_file("commentator.dat", "10.9.9.9\r\n"));
+    QVERIFY(write_file(data.file("commentator.dat"), "10.9.9.9\r\n"));
   RecordingDialogs dialogs;
   AppState state;
-  state.seams = test_seams(dialogs);
+  state.seams = test_seams(dialogs, data.folder());
   state.ports = {0, 0};
   CommentatorWindows windows(state);
   Tcommentator0_form &main = windows.main_window();

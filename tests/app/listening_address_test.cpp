@@ -52,10 +52,10 @@ void ListeningAddressTest::load() {
   QFETCH(bool, exists);
   QFETCH(QByteArray, content);
   QFETCH(QByteArray, address);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   if (exists)
-    QVERIFY(write_file("commentator.dat", content));
-  QCOMPARE(load_listening_address(), address);
+    QVERIFY(write_file(data.file("commentator.dat"), content));
+  QCOMPARE(load_listening_address(data.folder()), address);
 }
 
 void ListeningAddressTest::status_line_data() {
@@ -77,54 +77,53 @@ void ListeningAddressTest::status_line() {
 }
 
 void ListeningAddressTest::save_writes_one_line_with_crlf() {
-  ScopedTempCwd cwd;
-  QVERIFY(write_file("commentator.dat", "a much longer old content\r\nline 2\r\n"));
-  QCOMPARE(save_listening_address("10.0.0.9 ").status, FileSaveResult::saved);
-  QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.9 \r\n"));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("commentator.dat"), "a much longer old content\r\nline 2\r\n"));
+  QCOMPARE(save_listening_address(data.folder(), "10.0.0.9 ").status, FileSaveResult::saved);
+  QCOMPARE(read_file(data.file("commentator.dat")), QByteArray("10.0.0.9 \r\n"));
 }
 
 void ListeningAddressTest::missing_folder_is_skipped_silently() {
-  ScopedTempCwd cwd;
-  QVERIFY(QDir().mkdir("gone"));
-  QVERIFY(QDir::setCurrent("gone"));
-  QVERIFY(QDir(cwd.path()).rmdir("gone"));
-  QCOMPARE(save_listening_address("1.2.3.4").status, FileSaveResult::not_created);
+  TempDataFolder data;
+  QVERIFY(QDir(data.path()).mkdir("gone"));
+  const DataFolder gone{data.file("gone")};
+  QVERIFY(QDir(data.path()).rmdir("gone"));
+  QCOMPARE(save_listening_address(gone, "1.2.3.4").status, FileSaveResult::not_created);
 }
 
 void ListeningAddressTest::failed_write_keeps_old_file() {
   // A full disk: a tiny tmpfs filled to the last byte.
-  ScopedTempCwd cwd;
-  QVERIFY(QDir().mkdir("small"));
-  const QByteArray mnt = cwd.file("small").toLocal8Bit();
+  TempDataFolder data;
+  QVERIFY(QDir(data.path()).mkdir("small"));
+  const DataFolder small{data.file("small")};
+  const QByteArray mnt = small.path.toLocal8Bit();
   if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=8k") != 0)
     QSKIP("cannot mount a small tmpfs here (needs root)");
   const auto unmount = qScopeGuard([&] { ::umount(mnt.constData()); });
-  QVERIFY(QDir::setCurrent(cwd.file("small")));
-  QVERIFY(write_file("commentator.dat", "10.0.0.1\r\n"));
+  QVERIFY(write_file(small.file(QLatin1StringView("commentator.dat")), "10.0.0.1\r\n"));
   // Fill what is left of the disk.
   {
-    QFile filler("filler");
+    QFile filler(small.file(QLatin1StringView("filler")));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     const QByteArray block(512, 'f');
     for (int i = 0; i < 64 && filler.write(block) == block.size(); ++i) {
     }
   }
   RecordingDialogs dialogs;
-  const FileSaveResult r = save_listening_address(QByteArray(255, '9'));
+  const FileSaveResult r = save_listening_address(small, QByteArray(255, '9'));
   QVERIFY(r.status != FileSaveResult::saved);
-  QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.1\r\n"));
-  QVERIFY(QDir::setCurrent(cwd.path()));
+  QCOMPARE(read_file(small.file(QLatin1StringView("commentator.dat"))), QByteArray("10.0.0.1\r\n"));
 }
 
 namespace {
 struct MainWindowFixture {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
   AppState state;
   std::unique_ptr<Tcommentator0_form> main;
   std::unique_ptr<Tip_listening_address_form> dialog;
   MainWindowFixture() {
-    state.seams = test_seams(dialogs);
+    state.seams = test_seams(dialogs, data.folder());
     state.ports = {0, 0};
     main = std::make_unique<Tcommentator0_form>(state);
     dialog = std::make_unique<Tip_listening_address_form>(main.get());
@@ -148,14 +147,14 @@ void ListeningAddressTest::ok_in_dialog_writes_at_once() {
   QCOMPARE(seen_in_edit, QStringLiteral("255.255.255.255"));
   const QByteArray expected = QByteArray("192.168.1.20 ") + QByteArray(255 - 13, 'z');
   QCOMPARE(f.state.listening_address, expected);
-  QCOMPARE(read_file("commentator.dat"), expected + "\r\n");
+  QCOMPARE(read_file(f.data.file("commentator.dat")), expected + "\r\n");
   QCOMPARE(f.main->status_label()->text(), "IP Listening Address = " + QString::fromLatin1(expected));
   QVERIFY(f.dialogs.boxes.isEmpty());
 }
 
 void ListeningAddressTest::dialog_closed_otherwise_changes_nothing() {
   MainWindowFixture f;
-  QVERIFY(write_file("commentator.dat", "10.0.0.7\r\n"));
+  QVERIFY(write_file(f.data.file("commentator.dat"), "10.0.0.7\r\n"));
   f.main->show();
   f.main->run_ip_dialog = [](Tip_listening_address_form &d) {
     d.BitBtn2Click();
@@ -163,7 +162,7 @@ void ListeningAddressTest::dialog_closed_otherwise_changes_nothing() {
   };
   f.main->IPSettings1Click();
   QCOMPARE(f.state.listening_address, QByteArray("10.0.0.7"));
-  QCOMPARE(read_file("commentator.dat"), QByteArray("10.0.0.7\r\n"));
+  QCOMPARE(read_file(f.data.file("commentator.dat")), QByteArray("10.0.0.7\r\n"));
 }
 
 void ListeningAddressTest::real_dialog_data() {
@@ -179,7 +178,7 @@ void ListeningAddressTest::real_dialog() {
   QFETCH(QString, way);
   QFETCH(QByteArray, address);
   MainWindowFixture f;
-  QVERIFY(write_file("commentator.dat", "10.0.0.7\r\n"));
+  QVERIFY(write_file(f.data.file("commentator.dat"), "10.0.0.7\r\n"));
   f.main->show();
   Tip_listening_address_form &d = *f.dialog;
   bool focus_in_edit = false;
@@ -198,7 +197,7 @@ void ListeningAddressTest::real_dialog() {
   f.main->IPSettings1Click();
   QVERIFY(focus_in_edit);
   QCOMPARE(f.state.listening_address, address);
-  QCOMPARE(read_file("commentator.dat"), address + "\r\n");
+  QCOMPARE(read_file(f.data.file("commentator.dat")), address + "\r\n");
 }
 
 void ListeningAddressTest::listen_to_all_button_fills_edit() {
@@ -212,9 +211,9 @@ void ListeningAddressTest::listen_to_all_button_fills_edit() {
 void ListeningAddressTest::hiding_main_window_writes_file() {
   MainWindowFixture f;
   f.main->show();
-  QVERIFY(!QFile::exists("commentator.dat"));
+  QVERIFY(!QFile::exists(f.data.file("commentator.dat")));
   f.main->hide();
-  QCOMPARE(read_file("commentator.dat"), QByteArray("255.255.255.255\r\n"));
+  QCOMPARE(read_file(f.data.file("commentator.dat")), QByteArray("255.255.255.255\r\n"));
   QVERIFY(!f.main->receiver().is_open(1)); // the second listener closes on hide
   QVERIFY(f.main->receiver().is_open(0));
 }

@@ -103,7 +103,7 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk_data() {
 void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
   QFETCH(QString, file);
   QFETCH(bool, read_only_folder);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
 
   QByteArray previous;
   if (file == "commentator.dat") {
@@ -116,9 +116,9 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
     for (int n = 0; n < qd_frame_count; ++n)
       previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
   }
-  QVERIFY(write_file(file, previous));
-  QVERIFY(hand_over(cwd.file(file), read_only_folder ? 0644 : 0444));
-  QVERIFY(hand_over(cwd.path(), read_only_folder ? 0555 : 0755));
+  QVERIFY(write_file(data.file(file), previous));
+  QVERIFY(hand_over(data.file(file), read_only_folder ? 0644 : 0444));
+  QVERIFY(hand_over(data.path(), read_only_folder ? 0555 : 0755));
 
   FileSaveResult result;
   Tqd_frame loaded{};
@@ -127,19 +127,19 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
     if (!nobody.ok())
       QSKIP("cannot drop to an unprivileged user here");
     if (file == "commentator.dat") {
-      result = save_listening_address("10.0.0.2");
+      result = save_listening_address(data.folder(), "10.0.0.2");
     } else if (file == "v2globals.dat") {
       const AppState state;
-      result = save_suite_settings(state.suite, suite_settings_sources(state));
+      result = save_suite_settings(state.suite, suite_settings_sources(state), data.folder());
     } else {
       // reradu.dat is written in place: a writable file in a read-only
       // folder takes the frame, a read-only file takes nothing, silently.
-      save_frame(frame_with("NEW"), 3);
-      load_frame(loaded, 3);
+      save_frame(data.folder(), frame_with("NEW"), 3);
+      load_frame(data.folder(), loaded, 3);
     }
   }
 
-  QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{file}); // no temporary left
+  QCOMPARE(QDir(data.path()).entryList(QDir::Files), QStringList{file}); // no temporary left
   if (file == "reradu.dat") {
     QByteArray expected = previous;
     if (read_only_folder) {
@@ -150,13 +150,13 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
       // The file cannot be opened for the editor: a blank frame to show.
       QCOMPARE(loaded.line(0), QByteArray());
     }
-    QCOMPARE(read_file(file), expected);
+    QCOMPARE(read_file(data.file(file)), expected);
     return;
   }
   // The atomic replacement needs both a writable file and a writable folder;
   // either missing means the file cannot be created: skipped without a box.
   QCOMPARE(result.status, FileSaveResult::not_created);
-  QCOMPARE(read_file(file), previous);
+  QCOMPARE(read_file(data.file(file)), previous);
   RecordingDialogs dialogs;
   QVERIFY(!report_suite_settings_save(result, dialogs, nullptr));
   QVERIFY(dialogs.boxes.isEmpty());
@@ -173,16 +173,16 @@ void ReadOnlyFilesTest::read_only_frame_file_data() {
 // Import Text reports it.
 void ReadOnlyFilesTest::read_only_frame_file() {
   QFETCH(QString, action);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QByteArray previous;
   for (int n = 0; n < qd_frame_count; ++n)
     previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
-  QVERIFY(write_file("reradu.dat", previous));
-  QVERIFY(hand_over(cwd.file("reradu.dat"), 0444));
-  QVERIFY(hand_over(cwd.path(), 0755));
+  QVERIFY(write_file(data.file("reradu.dat"), previous));
+  QVERIFY(hand_over(data.file("reradu.dat"), 0444));
+  QVERIFY(hand_over(data.path(), 0755));
 
   RecordingDialogs dialogs;
-  Seams seams = test_seams(dialogs);
+  Seams seams = test_seams(dialogs, data.folder());
   ReraduState state;
   int import_shown = 0;
   QString first_line;
@@ -201,8 +201,8 @@ void ReadOnlyFilesTest::read_only_frame_file() {
     editor.hide();
   }
   QCOMPARE(first_line, QString());
-  QCOMPARE(read_file("reradu.dat"), previous);
-  QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{"reradu.dat"});
+  QCOMPARE(read_file(data.file("reradu.dat")), previous);
+  QCOMPARE(QDir(data.path()).entryList(QDir::Files), QStringList{"reradu.dat"});
   QCOMPARE(import_shown, 0);
   if (action == "import") {
     QCOMPARE(dialogs.boxes.size(), 1);

@@ -12,7 +12,7 @@ namespace {
 // A main window listening on two ephemeral loopback ports, with recording
 // stand-ins for the screens.
 struct Fixture {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
   AppState state;
   std::unique_ptr<Tcommentator0_form> main;
@@ -23,10 +23,10 @@ struct Fixture {
   int max_depth = 0;
 
   explicit Fixture(const QByteArray &address = "255.255.255.255") {
-    state.seams = test_seams(dialogs);
+    state.seams = test_seams(dialogs, data.folder());
     state.ports = {0, 0};
     if (address != "255.255.255.255")
-      write_file("commentator.dat", address + "\r\n");
+      write_file(data.file("commentator.dat"), address + "\r\n");
     main = std::make_unique<Tcommentator0_form>(state);
     main->dispatch = [this](QByteArrayView p, DispatchTarget &target) {
       dispatched.append(p.toByteArray());
@@ -124,7 +124,7 @@ void ReceptionTest::filter_and_log() {
   if (address.isEmpty()) {
     // An empty commentator.dat gives the empty address.
     f.main->hide();
-    write_file("commentator.dat", "");
+    write_file(f.data.file("commentator.dat"), "");
     f.main->show();
   }
   QVERIFY(send_loopback(f.port(listener), datagram));
@@ -249,10 +249,10 @@ void ReceptionTest::port_held_by_another_program_is_logged() {
   QUdpSocket other;
   QVERIFY2(other.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::ShareAddress),
            qPrintable(other.errorString()));
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
   AppState state;
-  state.seams = test_seams(dialogs);
+  state.seams = test_seams(dialogs, data.folder());
   state.ports = {other.localPort(), 0};
   Tcommentator0_form main(state);
   main.show();

@@ -13,13 +13,13 @@ namespace {
 
 // The whole program's windows, listening on two ephemeral loopback ports.
 struct Program {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
   AppState state;
   std::unique_ptr<CommentatorWindows> windows;
 
   Program() {
-    state.seams = test_seams(dialogs);
+    state.seams = test_seams(dialogs, data.folder());
     state.ports = {0, 0};
     windows = std::make_unique<CommentatorWindows>(state);
     main().show();

@@ -17,18 +17,18 @@
 namespace {
 
 struct Program {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
   AppState state;
   std::unique_ptr<CommentatorWindows> windows;
 
   Program() {
-    write_file("commentator.dat", "10.1.2.3\r\n");
-    state.seams = test_seams(dialogs);
+    write_file(data.file("commentator.dat"), "10.1.2.3\r\n");
+    state.seams = test_seams(dialogs, data.folder());
     state.ports = {0, 0};
     windows = std::make_unique<CommentatorWindows>(state);
     main().show();
-    QFile::remove("commentator.dat"); // loaded; the end of the run writes it again
+    QFile::remove(data.file("commentator.dat")); // loaded; the end of the run writes it again
   }
   Tcommentator0_form &main() { return windows->main_window(); }
   QWidget *window(const QString &name) const {
@@ -97,12 +97,12 @@ void StartupTest::closing() {
   if (!ends) {
     // Only hidden: the program runs on and has written nothing.
     QVERIFY(p.main().isVisible());
-    QVERIFY(!QFile::exists("commentator.dat"));
+    QVERIFY(!QFile::exists(p.data.file("commentator.dat")));
     return;
   }
   // What the program does once its event loop has stopped.
   p.windows->shut_down();
-  QCOMPARE(read_file("commentator.dat"), QByteArray("10.1.2.3\r\n"));
+  QCOMPARE(read_file(p.data.file("commentator.dat")), QByteArray("10.1.2.3\r\n"));
 }
 
 void StartupTest::suite_file_stores_the_start_up_state() {

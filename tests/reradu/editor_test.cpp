@@ -30,9 +30,9 @@ QByteArray labelled_frame_file() {
 
 // The windows as start-up makes them, aimed at loopback receivers.
 struct Rig {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
-  Seams seams = test_seams(dialogs);
+  Seams seams = test_seams(dialogs, data.folder());
   ReraduState state;
   RtdDriverState rtd_state;
   LoopbackReceiver rtd_rx;
@@ -66,7 +66,7 @@ struct Rig {
     };
   }
   void use_commentator_port() { state.settings.qd_commentator_port = commentator_rx.port(); }
-  QByteArray record(int n) const { return read_file(cwd.file(frame_file)).mid(310 * n, 310); }
+  QByteArray record(int n) const { return read_file(data.file(frame_file)).mid(310 * n, 310); }
   QByteArray slot(int n, int k) const { return record(n).mid(31 * k, 31); }
 };
 
@@ -108,7 +108,7 @@ void TestEditor::creation_makes_the_file_and_showing_loads() {
   rig.state.editor.qd_current_frame = 33;
   rig.create();
   QCOMPARE(rig.state.editor.qd_current_frame, 0);
-  QCOMPARE(read_file(rig.cwd.file(frame_file)), QByteArray(31000, '\0'));
+  QCOMPARE(read_file(rig.data.file(frame_file)), QByteArray(31000, '\0'));
   rig.editor->show();
   QCOMPARE(rig.editor->windowTitle(), QStringLiteral("v2.01 Marrick's Quillforge QD Type"));
   QCOMPARE(rig.editor->Label1->text(), QStringLiteral("0/99"));
@@ -136,7 +136,7 @@ void TestEditor::paging() {
   QFETCH(QString, action);
   QFETCH(int, expected);
   Rig rig;
-  QVERIFY(write_file(rig.cwd.file(frame_file), labelled_frame_file()));
+  QVERIFY(write_file(rig.data.file(frame_file), labelled_frame_file()));
   rig.create();
   rig.state.editor.qd_current_frame = start;
   rig.editor->show();
@@ -151,7 +151,7 @@ void TestEditor::paging() {
   QCOMPARE(rig.state.editor.qd_current_frame, expected);
   QCOMPARE(rig.editor->Label1->text(), QStringLiteral("%1/99").arg(expected));
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("FRAME %1").arg(expected));
-  QCOMPARE(read_file(rig.cwd.file(frame_file)), labelled_frame_file());
+  QCOMPARE(read_file(rig.data.file(frame_file)), labelled_frame_file());
 }
 
 void TestEditor::paging_stores_what_was_typed() {
@@ -338,7 +338,7 @@ void TestEditor::lines_9_and_10_survive() {
   f.set_line(8, "NINE");
   f.set_line(9, "TEN OF TEN");
   file.replace(310 * 3, 310, QByteArray(f.bytes(), 310));
-  QVERIFY(write_file(rig.cwd.file(frame_file), file));
+  QVERIFY(write_file(rig.data.file(frame_file), file));
   rig.create();
   rig.state.editor.qd_current_frame = 3;
   rig.editor->show();
@@ -357,7 +357,7 @@ void TestEditor::lines_9_and_10_survive() {
 
 void TestEditor::short_file_gives_the_general_error() {
   Rig rig;
-  QVERIFY(write_file(rig.cwd.file(frame_file), QByteArray(30690, '\0')));
+  QVERIFY(write_file(rig.data.file(frame_file), QByteArray(30690, '\0')));
   rig.create();
   QVERIFY(rig.dialogs.boxes.isEmpty()); // an existing file is not examined
   rig.state.editor.qd_current_frame = 98;
@@ -376,7 +376,7 @@ void TestEditor::short_file_gives_the_general_error() {
 
 void TestEditor::unopenable_file_gives_blank_frames() {
   Rig rig;
-  QVERIFY(QDir(rig.cwd.path()).mkdir(frame_file));
+  QVERIFY(QDir(rig.data.path()).mkdir(frame_file));
   rig.create();
   rig.editor->show();
   for (int k = 1; k <= 8; ++k)
@@ -396,14 +396,14 @@ void TestEditor::unopenable_file_gives_blank_frames() {
 void TestEditor::import_text_opens_the_import_at_the_current_frame() {
   Rig rig;
   rig.create();
-  QVERIFY(write_file(rig.cwd.file("text.txt"), "IMPORTED 1\r\n~~\r\nIMPORTED 2\r\n"));
+  QVERIFY(write_file(rig.data.file("text.txt"), "IMPORTED 1\r\n~~\r\nIMPORTED 2\r\n"));
   rig.state.editor.qd_current_frame = 7;
   rig.editor->show();
   rig.editor->edit(3)->setText("TYPED BEFORE");
   QString label;
   rig.during_import = [&](Tqdimport_form &form) {
     label = form.Label1->text();
-    form.import_text(rig.cwd.file("text.txt"));
+    form.import_text(rig.data.file("text.txt"));
   };
   rig.editor->import_btn->click();
   QCOMPARE(rig.import_shown, 1);

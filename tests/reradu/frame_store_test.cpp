@@ -102,12 +102,12 @@ void TestFrameStore::blank_keeps_characters() {
 }
 
 void TestFrameStore::ensure_creates_31000_zero_bytes() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QdEditorState ed;
   ed.qd_current_frame = 42;
-  ensure_frame_file(ed);
+  ensure_frame_file(data.folder(), ed);
   QCOMPARE(ed.qd_current_frame, 0);
-  QCOMPARE(read_file(cwd.file(file_name)), QByteArray(31000, '\0'));
+  QCOMPARE(read_file(data.file(file_name)), QByteArray(31000, '\0'));
 }
 
 void TestFrameStore::ensure_leaves_existing_file_data() {
@@ -121,32 +121,32 @@ void TestFrameStore::ensure_leaves_existing_file_data() {
 
 void TestFrameStore::ensure_leaves_existing_file() {
   QFETCH(QByteArray, content);
-  ScopedTempCwd cwd;
-  QVERIFY(write_file(cwd.file(file_name), content));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file(file_name), content));
   QdEditorState ed;
   ed.qd_current_frame = 7;
-  ensure_frame_file(ed);
+  ensure_frame_file(data.folder(), ed);
   QCOMPARE(ed.qd_current_frame, 0);
-  QCOMPARE(read_file(cwd.file(file_name)), content);
+  QCOMPARE(read_file(data.file(file_name)), content);
 }
 
 void TestFrameStore::unopenable_file_is_silent() {
   // A directory of that name can be neither opened nor created as a file,
   // whoever runs the test.
-  ScopedTempCwd cwd;
-  QVERIFY(QDir(cwd.path()).mkdir(file_name));
+  TempDataFolder data;
+  QVERIFY(QDir(data.path()).mkdir(file_name));
   QdEditorState ed;
-  ensure_frame_file(ed);
-  QVERIFY(QFileInfo(cwd.file(file_name)).isDir());
+  ensure_frame_file(data.folder(), ed);
+  QVERIFY(QFileInfo(data.file(file_name)).isDir());
   Tqd_frame f;
   f.set_line(0, "KEPT?");
-  load_frame(f, 3);
+  load_frame(data.folder(), f, 3);
   QVERIFY(f.line(0).isEmpty());
-  save_frame(f, 3);
+  save_frame(data.folder(), f, 3);
   QdImportFrames all;
-  QVERIFY(!load_all_frames(all, 12));
+  QVERIFY(!load_all_frames(data.folder(), all, 12));
   QCOMPARE(all.start_frame, 12);
-  QVERIFY(!save_all_frames(all));
+  QVERIFY(!save_all_frames(data.folder(), all));
 }
 
 void TestFrameStore::short_file_data() {
@@ -168,17 +168,17 @@ void TestFrameStore::short_file() {
   QFETCH(QString, operation);
   QFETCH(int, frame);
   QFETCH(bool, fails);
-  ScopedTempCwd cwd;
-  QVERIFY(write_file(cwd.file(file_name), numbered_bytes(size)));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file(file_name), numbered_bytes(size)));
   bool threw = false;
   QString text;
   try {
     if (operation == "load_frame") {
       Tqd_frame f;
-      load_frame(f, frame);
+      load_frame(data.folder(), f, frame);
     } else {
       QdImportFrames all;
-      QVERIFY(load_all_frames(all, frame));
+      QVERIFY(load_all_frames(data.folder(), all, frame));
     }
   } catch (const FrameFileError &e) {
     threw = true;
@@ -187,36 +187,36 @@ void TestFrameStore::short_file() {
   QCOMPARE(threw, fails);
   if (fails)
     QVERIFY(!text.isEmpty());
-  QCOMPARE(read_file(cwd.file(file_name)).size(), size);
+  QCOMPARE(read_file(data.file(file_name)).size(), size);
 }
 
 void TestFrameStore::shortened_line_keeps_old_bytes() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QdEditorState ed;
-  ensure_frame_file(ed);
+  ensure_frame_file(data.folder(), ed);
   ed.frame.set_line(0, "ABCDEFGHIJK");
-  save_frame(ed.frame, 7);
+  save_frame(data.folder(), ed.frame, 7);
   Tqd_frame again;
-  load_frame(again, 7);
+  load_frame(data.folder(), again, 7);
   again.set_line(0, "XY");
-  save_frame(again, 7);
-  const QByteArray rec = record_of(read_file(cwd.file(file_name)), 7);
+  save_frame(data.folder(), again, 7);
+  const QByteArray rec = record_of(read_file(data.file(file_name)), 7);
   QCOMPARE(int(rec.at(0)), 2);
   QCOMPARE(rec.mid(1, 11), QByteArray("XYCDEFGHIJK"));
   Tqd_frame read_back;
-  load_frame(read_back, 7);
+  load_frame(data.folder(), read_back, 7);
   QCOMPARE(read_back.line(0), QByteArray("XY"));
 }
 
 void TestFrameStore::save_frame_writes_only_its_record() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   const QByteArray before = numbered_bytes(31000);
-  QVERIFY(write_file(cwd.file(file_name), before));
+  QVERIFY(write_file(data.file(file_name), before));
   Tqd_frame f;
   std::memset(f.bytes(), 'x', 310);
-  save_frame(f, 99);
-  save_frame(f, 0);
-  const QByteArray after = read_file(cwd.file(file_name));
+  save_frame(data.folder(), f, 99);
+  save_frame(data.folder(), f, 0);
+  const QByteArray after = read_file(data.file(file_name));
   QCOMPARE(after.size(), 31000);
   QCOMPARE(record_of(after, 0), QByteArray(310, 'x'));
   QCOMPARE(record_of(after, 99), QByteArray(310, 'x'));
@@ -224,44 +224,44 @@ void TestFrameStore::save_frame_writes_only_its_record() {
 }
 
 void TestFrameStore::all_frames_round_trip() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   const QByteArray content = numbered_bytes(31000);
-  QVERIFY(write_file(cwd.file(file_name), content));
+  QVERIFY(write_file(data.file(file_name), content));
   QdImportFrames all;
-  QVERIFY(load_all_frames(all, 95));
+  QVERIFY(load_all_frames(data.folder(), all, 95));
   QCOMPARE(all.start_frame, 95);
   QCOMPARE(QByteArray(all.frames[57].bytes(), 310), record_of(content, 57));
-  QVERIFY(write_file(cwd.file(file_name), QByteArray(31000, '\0')));
-  QVERIFY(save_all_frames(all));
-  QCOMPARE(read_file(cwd.file(file_name)), content);
+  QVERIFY(write_file(data.file(file_name), QByteArray(31000, '\0')));
+  QVERIFY(save_all_frames(data.folder(), all));
+  QCOMPARE(read_file(data.file(file_name)), content);
 }
 
 void TestFrameStore::save_all_without_file_is_false() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QdImportFrames all;
-  QVERIFY(!save_all_frames(all));
-  QVERIFY(!QFile::exists(cwd.file(file_name)));
+  QVERIFY(!save_all_frames(data.folder(), all));
+  QVERIFY(!QFile::exists(data.file(file_name)));
 }
 
 void TestFrameStore::save_all_keeps_bytes_past_100th_record() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   const QByteArray content = numbered_bytes(31500);
-  QVERIFY(write_file(cwd.file(file_name), content));
+  QVERIFY(write_file(data.file(file_name), content));
   QdImportFrames all;
-  QVERIFY(save_all_frames(all));
-  const QByteArray after = read_file(cwd.file(file_name));
+  QVERIFY(save_all_frames(data.folder(), all));
+  const QByteArray after = read_file(data.file(file_name));
   QCOMPARE(after.left(31000), QByteArray(31000, '\0'));
   QCOMPARE(after.mid(31000), content.mid(31000));
 }
 
 void TestFrameStore::blank_all_frames_in_memory_only() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   const QByteArray content = numbered_bytes(31000);
-  QVERIFY(write_file(cwd.file(file_name), content));
+  QVERIFY(write_file(data.file(file_name), content));
   QdImportFrames all;
-  QVERIFY(load_all_frames(all, 0));
+  QVERIFY(load_all_frames(data.folder(), all, 0));
   blank_all_frames(all);
-  QCOMPARE(read_file(cwd.file(file_name)), content);
+  QCOMPARE(read_file(data.file(file_name)), content);
   for (int n = 0; n < 100; ++n) {
     QByteArray expected = record_of(content, n);
     for (int k = 0; k < 10; ++k)

@@ -3,6 +3,7 @@
 #include "support/test_env.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -140,14 +141,14 @@ void TestImport::import_text() {
   QFETCH(QByteArray, text);
   QFETCH(QStringList, written);
   QFETCH(QStringList, boxes);
-  ScopedTempCwd cwd;
-  QVERIFY(write_file(cwd.file("in.txt"), text));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("in.txt"), text));
   RecordingDialogs dialogs;
-  const Seams seams = test_seams(dialogs);
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
   prefill(form.frames());
   form.frames().start_frame = start;
-  form.import_text(cwd.file("in.txt"));
+  form.import_text(data.file("in.txt"));
 
   QMap<QPair<int, int>, QByteArray> expected;
   for (const QString &w : written) {
@@ -171,12 +172,12 @@ void TestImport::import_text() {
 }
 
 void TestImport::unopenable_text_file() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
-  const Seams seams = test_seams(dialogs);
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
   prefill(form.frames());
-  const QString missing = cwd.file("missing.txt");
+  const QString missing = data.file("missing.txt");
   form.import_text(missing);
   QCOMPARE(dialogs.boxes.size(), 1);
   QCOMPARE(dialogs.boxes[0].kind, QStringLiteral("error"));
@@ -185,11 +186,11 @@ void TestImport::unopenable_text_file() {
 }
 
 void TestImport::import_menu_uses_the_file_dialog() {
-  ScopedTempCwd cwd;
-  QVERIFY(write_file(cwd.file("in.txt"), "FROM MENU\r\n"));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("in.txt"), "FROM MENU\r\n"));
   RecordingDialogs dialogs;
-  dialogs.files_to_open << cwd.file("in.txt");
-  const Seams seams = test_seams(dialogs);
+  dialogs.files_to_open << data.file("in.txt");
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
   form.frames().start_frame = 4;
   form.show();
@@ -197,7 +198,7 @@ void TestImport::import_menu_uses_the_file_dialog() {
   QCOMPARE(form.frames().frames[4].line(0), QByteArray("FROM MENU"));
   QCOMPARE(dialogs.file_filters.size(), 1);
   QVERIFY(dialogs.file_filters[0].startsWith("Text files (*.txt"));
-  QCOMPARE(dialogs.file_dirs[0], cwd.path());
+  QCOMPARE(dialogs.file_dirs[0], QDir::currentPath()); // where the window was shown
   QCOMPARE(form.Label1->text(), QStringLiteral("4")); // an import leaves the label
   form.hide();
 }
@@ -214,18 +215,18 @@ void TestImport::import_menu_cancel() {
 }
 
 void TestImport::blank_then_close_blanks_the_file() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QdImportFrames seed;
   prefill(seed);
   QByteArray content;
   for (const Tqd_frame &f : seed.frames)
     content.append(f.bytes(), 310);
-  QVERIFY(write_file(cwd.file(frame_file), content));
+  QVERIFY(write_file(data.file(frame_file), content));
 
   RecordingDialogs dialogs;
-  const Seams seams = test_seams(dialogs);
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
-  QVERIFY(load_all_frames(form.frames(), 0));
+  QVERIFY(load_all_frames(data.folder(), form.frames(), 0));
   form.show();
   form.BlankAllFrames1->trigger();
   QCOMPARE(dialogs.texts(),
@@ -236,32 +237,31 @@ void TestImport::blank_then_close_blanks_the_file() {
   QCOMPARE(dialogs.boxes[1].kind, QStringLiteral("plain"));
   form.close();
   QVERIFY(!form.isVisible());
-  const QByteArray after = read_file(cwd.file(frame_file));
+  const QByteArray after = read_file(data.file(frame_file));
   QCOMPARE(after.size(), 31000);
   for (int i = 0; i < 1000; ++i)
     QVERIFY2(after.at(31 * i) == '\0', qPrintable(QStringLiteral("length byte %1").arg(i)));
-  QDir::setCurrent(cwd.path());
 }
 
 void TestImport::blank_then_cancel() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QdImportFrames seed;
   prefill(seed);
   QByteArray content;
   for (const Tqd_frame &f : seed.frames)
     content.append(f.bytes(), 310);
-  QVERIFY(write_file(cwd.file(frame_file), content));
+  QVERIFY(write_file(data.file(frame_file), content));
   RecordingDialogs dialogs;
   dialogs.confirm_answer = false;
-  const Seams seams = test_seams(dialogs);
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
-  QVERIFY(load_all_frames(form.frames(), 0));
+  QVERIFY(load_all_frames(data.folder(), form.frames(), 0));
   form.show();
   form.BlankAllFrames1->trigger();
   QCOMPARE(dialogs.texts(), QStringList{"Blank all frames? Are you sure?"});
   QCOMPARE(form.frames().frames[63].line(2), prefilled(63, 2));
   form.BitBtn1->click();
-  QCOMPARE(read_file(cwd.file(frame_file)), content);
+  QCOMPARE(read_file(data.file(frame_file)), content);
 }
 
 void TestImport::every_close_saves_and_restores_directory_data() {
@@ -273,17 +273,21 @@ void TestImport::every_close_saves_and_restores_directory_data() {
 
 void TestImport::every_close_saves_and_restores_directory() {
   QFETCH(QString, how);
-  ScopedTempCwd cwd;
-  QVERIFY(write_file(cwd.file(frame_file), blank_frame_file()));
-  QVERIFY(QDir(cwd.path()).mkdir("elsewhere"));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file(frame_file), blank_frame_file()));
+  QVERIFY(QDir(data.path()).mkdir("elsewhere"));
+  // The window itself moves the process back, so this test alone changes the
+  // current directory, and puts it back whatever happens.
+  const QString shown_in = QDir::currentPath();
+  const auto back = qScopeGuard([&] { QDir::setCurrent(shown_in); });
   RecordingDialogs dialogs;
-  const Seams seams = test_seams(dialogs);
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
-  QVERIFY(load_all_frames(form.frames(), 0));
+  QVERIFY(load_all_frames(data.folder(), form.frames(), 0));
   form.show();
   form.frames().frames[2].set_line(9, "TENTH");
   // As a file dialog may, move the process elsewhere before closing.
-  QVERIFY(QDir::setCurrent(cwd.file("elsewhere")));
+  QVERIFY(QDir::setCurrent(data.file("elsewhere")));
   if (how == "button")
     form.BitBtn1->click();
   else if (how == "close")
@@ -291,22 +295,22 @@ void TestImport::every_close_saves_and_restores_directory() {
   else
     QTest::keyClick(&form, Qt::Key_Escape);
   QVERIFY(!form.isVisible());
-  QCOMPARE(QDir::currentPath(), cwd.path());
-  QVERIFY(!QFile::exists(cwd.file("elsewhere/reradu.dat")));
-  const QByteArray after = read_file(cwd.file(frame_file));
+  QCOMPARE(QDir::currentPath(), shown_in);
+  QVERIFY(!QFile::exists(data.file("elsewhere/reradu.dat")));
+  const QByteArray after = read_file(data.file(frame_file));
   QCOMPARE(after.mid(2 * 310 + 9 * 31, 6), QByteArray("\x05TENTH"));
   QVERIFY(dialogs.boxes.isEmpty());
 }
 
 void TestImport::close_without_frame_file_is_silent() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   RecordingDialogs dialogs;
-  const Seams seams = test_seams(dialogs);
+  const Seams seams = test_seams(dialogs, data.folder());
   Tqdimport_form form(seams);
   form.show();
   form.close();
   QVERIFY(!form.isVisible());
-  QVERIFY(!QFile::exists(cwd.file(frame_file)));
+  QVERIFY(!QFile::exists(data.file(frame_file)));
   QVERIFY(dialogs.boxes.isEmpty());
 }
 

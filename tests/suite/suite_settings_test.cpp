@@ -127,15 +127,15 @@ void SuiteSettingsTest::real_form() {
 }
 
 void SuiteSettingsTest::fresh_state_byte_for_byte() {
-  ScopedTempCwd cwd;
-  const FileSaveResult r = save_suite_settings(suite_settings{}, fresh_sources());
+  TempDataFolder data;
+  const FileSaveResult r = save_suite_settings(suite_settings{}, fresh_sources(), data.folder());
   QCOMPARE(r.status, FileSaveResult::saved);
-  const QByteArray file = read_file("v2globals.dat");
+  const QByteArray file = read_file(data.file("v2globals.dat"));
   QCOMPARE(file, fresh_file());
   QCOMPARE(file.count("\r\n"), 94);
   QVERIFY(file.endsWith("\r\n"));
   QCOMPARE(file.count('\n'), 94); // no bare line feeds
-  QCOMPARE(QDir().entryList(QDir::Files), QStringList{"v2globals.dat"});
+  QCOMPARE(QDir(data.path()).entryList(QDir::Files), QStringList{"v2globals.dat"});
 }
 
 // Each row sets one value and names the only line that may change.
@@ -229,46 +229,46 @@ void SuiteSettingsTest::texts_data() {
 void SuiteSettingsTest::texts() {
   QFETCH(QByteArray, address);
   QFETCH(QByteArray, line82);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   SuiteSettingsSources o = fresh_sources();
   o.listening_address = address;
-  QCOMPARE(save_suite_settings(suite_settings{}, o).status, FileSaveResult::saved);
-  const QList<QByteArray> lines = lines_of(read_file("v2globals.dat"));
+  QCOMPARE(save_suite_settings(suite_settings{}, o, data.folder()).status, FileSaveResult::saved);
+  const QList<QByteArray> lines = lines_of(read_file(data.file("v2globals.dat")));
   QCOMPARE(lines.size(), 94);
   QCOMPARE(lines[81], line82);
   QCOMPARE(lines[82], QByteArray("1"));
 }
 
 void SuiteSettingsTest::saving_twice_replaces_the_file() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   suite_settings s;
   s.line62 = QByteArray(5000, 'x'); // a long first file
-  QCOMPARE(save_suite_settings(s, fresh_sources()).status, FileSaveResult::saved);
-  QCOMPARE(save_suite_settings(suite_settings{}, fresh_sources()).status,
+  QCOMPARE(save_suite_settings(s, fresh_sources(), data.folder()).status, FileSaveResult::saved);
+  QCOMPARE(save_suite_settings(suite_settings{}, fresh_sources(), data.folder()).status,
            FileSaveResult::saved);
-  QCOMPARE(read_file("v2globals.dat"), fresh_file());
-  QCOMPARE(save_suite_settings(suite_settings{}, fresh_sources()).status,
+  QCOMPARE(read_file(data.file("v2globals.dat")), fresh_file());
+  QCOMPARE(save_suite_settings(suite_settings{}, fresh_sources(), data.folder()).status,
            FileSaveResult::saved);
-  QCOMPARE(read_file("v2globals.dat"), fresh_file());
-  QCOMPARE(QDir().entryList(QDir::Files), QStringList{"v2globals.dat"});
+  QCOMPARE(read_file(data.file("v2globals.dat")), fresh_file());
+  QCOMPARE(QDir(data.path()).entryList(QDir::Files), QStringList{"v2globals.dat"});
 }
 
 void SuiteSettingsTest::failed_write_keeps_the_previous_file() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   const QByteArray previous = fresh_file("10.0.0.1");
-  QVERIFY(write_file("v2globals.dat", previous));
+  QVERIFY(write_file(data.file("v2globals.dat"), previous));
   suite_settings s;
   s.line84 = QByteArray(4000, 'y'); // more than the cap below lets through
   FileSaveResult r;
   {
     FileSizeLimit cap(1000);
     QVERIFY(cap.ok());
-    r = save_suite_settings(s, fresh_sources());
+    r = save_suite_settings(s, fresh_sources(), data.folder());
   }
   QCOMPARE(r.status, FileSaveResult::failed);
   QVERIFY(!r.error.isEmpty());
-  QCOMPARE(read_file("v2globals.dat"), previous);
-  QCOMPARE(QDir().entryList(QDir::Files), QStringList{"v2globals.dat"}); // no temporary left
+  QCOMPARE(read_file(data.file("v2globals.dat")), previous);
+  QCOMPARE(QDir(data.path()).entryList(QDir::Files), QStringList{"v2globals.dat"}); // no temporary left
 
   RecordingDialogs dialogs;
   QVERIFY(report_suite_settings_save(r, dialogs, nullptr));
@@ -278,10 +278,10 @@ void SuiteSettingsTest::failed_write_keeps_the_previous_file() {
 }
 
 void SuiteSettingsTest::file_that_cannot_be_created_is_skipped() {
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   suite_settings s;
   s.path_prefix = "no/such/folder/";
-  const FileSaveResult r = save_suite_settings(s, fresh_sources());
+  const FileSaveResult r = save_suite_settings(s, fresh_sources(), data.folder());
   QCOMPARE(r.status, FileSaveResult::not_created);
   RecordingDialogs dialogs;
   QVERIFY(!report_suite_settings_save(r, dialogs, nullptr));
@@ -291,14 +291,15 @@ void SuiteSettingsTest::file_that_cannot_be_created_is_skipped() {
 }
 
 void SuiteSettingsTest::path_prefix_goes_in_front() {
-  ScopedTempCwd cwd;
-  QVERIFY(QDir().mkdir("shared"));
+  TempDataFolder data;
+  QVERIFY(QDir(data.path()).mkdir("shared"));
   suite_settings s;
   s.path_prefix = "shared/suite_";
-  QCOMPARE(suite_settings_path(s), QString("shared/suite_v2globals.dat"));
-  QCOMPARE(save_suite_settings(s, fresh_sources()).status, FileSaveResult::saved);
-  QCOMPARE(read_file("shared/suite_v2globals.dat"), fresh_file());
-  QVERIFY(!QFile::exists("v2globals.dat"));
+  QCOMPARE(suite_settings_path(s, data.folder()), data.file("shared/suite_v2globals.dat"));
+  QCOMPARE(suite_settings_path(s, DataFolder{}), QString("shared/suite_v2globals.dat"));
+  QCOMPARE(save_suite_settings(s, fresh_sources(), data.folder()).status, FileSaveResult::saved);
+  QCOMPARE(read_file(data.file("shared/suite_v2globals.dat")), fresh_file());
+  QVERIFY(!QFile::exists(data.file("v2globals.dat")));
 }
 
 QTEST_APPLESS_MAIN(SuiteSettingsTest)

@@ -12,18 +12,13 @@
 
 #include <sys/socket.h>
 
-ScopedTempCwd::ScopedTempCwd() : old_(QDir::currentPath()) {
-  QDir::setCurrent(dir_.path());
-}
-
-ScopedTempCwd::~ScopedTempCwd() { QDir::setCurrent(old_); }
-
-Seams test_seams(RecordingDialogs &dialogs) {
+Seams test_seams(RecordingDialogs &dialogs, const DataFolder &data) {
   Seams s;
   s.dialogs = &dialogs;
   s.process_events = [] { QCoreApplication::processEvents(); };
   s.serial_device = default_serial_device;
   s.now_ms = wall_clock_ms;
+  s.data_folder = data;
   return s;
 }
 

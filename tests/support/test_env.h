@@ -13,23 +13,23 @@
 class RecordingDialogs;
 class QUdpSocket;
 
-// Runs a test in a fresh temporary current directory and puts the old one
-// back afterwards, since the program opens its files by bare name.
-class ScopedTempCwd {
+// A fresh temporary data folder for one test, removed afterwards. The test
+// hands folder() to the seams or the file functions; the process's current
+// directory is never changed.
+class TempDataFolder {
 public:
-  ScopedTempCwd();
-  ~ScopedTempCwd();
   QString path() const { return dir_.path(); }
   QString file(const QString &name) const { return dir_.filePath(name); }
+  DataFolder folder() const { return DataFolder{dir_.path()}; }
 
 private:
   QTemporaryDir dir_;
-  QString old_;
 };
 
 // Seams for tests: recorded boxes, an event pass that runs the real loop once
-// (and counts), serial port numbers mapped to whatever the test says.
-Seams test_seams(RecordingDialogs &dialogs);
+// (and counts), serial port numbers mapped to whatever the test says, and
+// the program's files in data (the current directory when left empty).
+Seams test_seams(RecordingDialogs &dialogs, const DataFolder &data = {});
 
 // Sends one datagram to 127.0.0.1:port from a fresh socket; true when sent.
 bool send_loopback(quint16 port, const QByteArray &datagram);

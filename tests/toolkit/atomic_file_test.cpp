@@ -13,17 +13,17 @@ private slots:
 };
 
 void AtomicFileTest::replaces_whole_file() {
-  ScopedTempCwd cwd;
-  QVERIFY(write_file("f.dat", "old old old\r\n"));
-  const FileSaveResult r = save_file_atomically("f.dat", "new\r\n");
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("f.dat"), "old old old\r\n"));
+  const FileSaveResult r = save_file_atomically(data.file("f.dat"), "new\r\n");
   QCOMPARE(r.status, FileSaveResult::saved);
-  QCOMPARE(read_file("f.dat"), QByteArray("new\r\n"));
-  QCOMPARE(QDir().entryList(QDir::Files), QStringList{"f.dat"}); // no temporary left
+  QCOMPARE(read_file(data.file("f.dat")), QByteArray("new\r\n"));
+  QCOMPARE(QDir(data.path()).entryList(QDir::Files), QStringList{"f.dat"}); // no temporary left
 }
 
 void AtomicFileTest::missing_folder_is_not_created() {
-  ScopedTempCwd cwd;
-  const FileSaveResult r = save_file_atomically("no/such/folder/f.dat", "x");
+  TempDataFolder data;
+  const FileSaveResult r = save_file_atomically(data.file("no/such/folder/f.dat"), "x");
   QCOMPARE(r.status, FileSaveResult::not_created);
 }
 

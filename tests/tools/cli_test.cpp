@@ -44,9 +44,11 @@ struct Run {
   QString err;
 };
 
-// Runs to the end; stdin gets `input` and is then closed.
-Run run_tap(const QStringList &args, const QByteArray &input = {}) {
+// Runs to the end in folder `dir` (the test's own when empty); stdin gets
+// `input` and is then closed.
+Run run_tap(const QStringList &args, const QByteArray &input = {}, const QString &dir = {}) {
   QProcess p;
+  p.setWorkingDirectory(dir);
   p.start(QStringLiteral(TAP_EXE), args);
   if (!p.waitForStarted(5000))
     return {-2, p.errorString()};
@@ -167,7 +169,7 @@ void CliTest::send_lines() {
   QFETCH(bool, escapes);
   QFETCH(QByteArray, text);
   QFETCH(QList<QByteArray>, datagrams);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   TimedReceiver receiver;
   QStringList args{"send", "--to", receiver.to()};
   if (escapes)
@@ -175,10 +177,10 @@ void CliTest::send_lines() {
   if (from_stdin) {
     args << "-";
   } else {
-    QVERIFY(write_file("packets.txt", text));
+    QVERIFY(write_file(data.file("packets.txt"), text));
     args << "--file" << "packets.txt";
   }
-  const Run r = run_tap(args, from_stdin ? text : QByteArray());
+  const Run r = run_tap(args, from_stdin ? text : QByteArray(), data.path());
   QVERIFY2(r.code == 0, qPrintable(r.err));
   QVERIFY(wait_until([&] { return receiver.datagrams.size() >= datagrams.size(); }));
   settle(20);
@@ -209,15 +211,16 @@ void CliTest::play_timing_data() {
 // checked on a clock the test controls (engine_test), here only printed.
 void CliTest::play_timing() {
   QFETCH(double, speed);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   const QByteArray all = every_byte();
   const QList<CaptureRecord> records{{2000, "10.0.0.5:4000", "{heartbeat}+"},
                                      {2150, "10.0.0.5:4000", all},
                                      {2300, "10.0.0.5:4000", ""},
                                      {2450, "10.0.0.5:4000", QByteArray(1024, '\xee')}};
-  QVERIFY(write_file("race.cap", capture_of(records)));
+  QVERIFY(write_file(data.file("race.cap"), capture_of(records)));
   TimedReceiver receiver;
   QProcess p;
+  p.setWorkingDirectory(data.path());
   p.start(QStringLiteral(TAP_EXE), {"play", "--to", receiver.to(), "--speed", QString::number(speed), "race.cap"});
   QVERIFY(wait_until([&] { return receiver.datagrams.size() >= 4; }, 10000));
   QVERIFY(ended(p));
@@ -230,10 +233,11 @@ void CliTest::play_timing() {
 }
 
 void CliTest::play_loop_until_interrupted() {
-  ScopedTempCwd cwd;
-  QVERIFY(write_file("two.cap", capture_of({{0, "s", "a"}, {100, "s", "b"}})));
+  TempDataFolder data;
+  QVERIFY(write_file(data.file("two.cap"), capture_of({{0, "s", "a"}, {100, "s", "b"}})));
   TimedReceiver receiver;
   QProcess p;
+  p.setWorkingDirectory(data.path());
   p.start(QStringLiteral(TAP_EXE), {"play", "--loop", "--speed", "20", "--to", receiver.to(), "two.cap"});
   // A pass is 5 ms plus a 50 ms pause (1 s / 20): five datagrams in ~0.2 s.
   QVERIFY(wait_until([&] { return receiver.datagrams.size() >= 5; }, 10000));
@@ -258,8 +262,9 @@ void CliTest::record_then_play_data() {
 
 void CliTest::record_then_play() {
   QFETCH(QList<QByteArray>, datagrams);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QProcess rec;
+  rec.setWorkingDirectory(data.path());
   QString err;
   const quint16 port = start_recorder(
       rec, {"record", "--port", "0", "--count", QString::number(datagrams.size()), "meeting.cap"}, &err);
@@ -272,13 +277,13 @@ void CliTest::record_then_play() {
   QVERIFY2(rec.exitCode() == 0, qPrintable(err));
   QVERIFY2(err.contains(QStringLiteral("recorded %1 datagram").arg(datagrams.size())), qPrintable(err));
 
-  const tap::CaptureParse parsed = tap::parse_capture(read_file("meeting.cap"));
+  const tap::CaptureParse parsed = tap::parse_capture(read_file(data.file("meeting.cap")));
   QVERIFY2(parsed.ok(), qPrintable(parsed.error));
   QCOMPARE(parsed.records.size(), datagrams.size());
   QCOMPARE(parsed.records.first().sender, QStringLiteral("127.0.0.1:%1").arg(from.localPort()));
 
   TimedReceiver receiver;
-  const Run r = run_tap({"play", "--speed", "100", "--to", receiver.to(), "meeting.cap"});
+  const Run r = run_tap({"play", "--speed", "100", "--to", receiver.to(), "meeting.cap"}, {}, data.path());
   QVERIFY2(r.code == 0, qPrintable(r.err));
   QVERIFY(wait_until([&] { return receiver.datagrams.size() >= datagrams.size(); }));
   QCOMPARE(receiver.datagrams, datagrams);
@@ -292,31 +297,32 @@ void CliTest::record_stops_on_signal_data() {
 
 void CliTest::record_stops_on_signal() {
   QFETCH(int, signal_number);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   QProcess rec;
+  rec.setWorkingDirectory(data.path());
   QString err;
   const quint16 port = start_recorder(rec, {"record", "--port", "0", "live.cap"}, &err);
   QVERIFY2(port != 0, qPrintable(err));
   QVERIFY(send_loopback(port, "{tt}+{one}"));
   QVERIFY(send_loopback(port, "{tt}+{two}"));
   // Each line is on disk as soon as it is recorded, before any stop.
-  QVERIFY(wait_until([&] { return tap::parse_capture(read_file("live.cap")).records.size() == 2; }, 5000));
+  QVERIFY(wait_until([&] { return tap::parse_capture(read_file(data.file("live.cap"))).records.size() == 2; }, 5000));
   ::kill(pid_t(rec.processId()), signal_number);
   QVERIFY2(finish(rec, &err), qPrintable(err));
   QCOMPARE(rec.exitStatus(), QProcess::NormalExit);
   QVERIFY2(rec.exitCode() == 0, qPrintable(err));
   QVERIFY2(err.contains("recorded 2 datagrams to live.cap"), qPrintable(err));
-  const auto records = tap::parse_capture(read_file("live.cap")).records;
+  const auto records = tap::parse_capture(read_file(data.file("live.cap"))).records;
   QCOMPARE(records.size(), 2);
   QCOMPARE(records[1].payload, QByteArray("{tt}+{two}"));
 }
 
 void CliTest::record_duration() {
-  ScopedTempCwd cwd;
-  const Run r = run_tap({"record", "--port", "0", "--duration", "0.3", "quiet.cap"});
+  TempDataFolder data;
+  const Run r = run_tap({"record", "--port", "0", "--duration", "0.3", "quiet.cap"}, {}, data.path());
   QVERIFY2(r.code == 0, qPrintable(r.err));
   QVERIFY2(r.err.contains("recorded 0 datagrams to quiet.cap"), qPrintable(r.err));
-  QVERIFY(read_file("quiet.cap").startsWith(tap::capture_header()));
+  QVERIFY(read_file(data.file("quiet.cap")).startsWith(tap::capture_header()));
 }
 
 void CliTest::errors_data() {
@@ -371,7 +377,7 @@ void CliTest::errors() {
   QFETCH(QByteArray, file);
   QFETCH(int, code);
   QFETCH(QString, message);
-  ScopedTempCwd cwd;
+  TempDataFolder data;
   TimedReceiver receiver;
   // A socket bound without address reuse keeps any second binder out.
   QUdpSocket busy;
@@ -379,8 +385,8 @@ void CliTest::errors() {
   args.replaceInStrings("@TO@", receiver.to());
   args.replaceInStrings("@BUSY@", QString::number(busy.localPort()));
   if (!file.isEmpty())
-    QVERIFY(write_file("in.txt", file));
-  const Run r = run_tap(args);
+    QVERIFY(write_file(data.file("in.txt"), file));
+  const Run r = run_tap(args, {}, data.path());
   QVERIFY2(r.err.startsWith("commentator-tap: " + message), qPrintable(r.err));
   QCOMPARE(r.code, code);
   // Nothing goes out on an error, not even the good lines before it.

@@ -58,8 +58,8 @@ int main(int argc, char **argv) {
   const QString work = QDir::temp().filePath(QStringLiteral("commentator-feed-pictures"));
   QDir(work).removeRecursively();
   QDir().mkpath(work);
-  QDir::setCurrent(work);
-  QFile dat(QStringLiteral("commentator.dat"));
+  const DataFolder data{work};
+  QFile dat(data.file(QLatin1StringView("commentator.dat")));
   if (!dat.open(QIODevice::WriteOnly) || dat.write(kResults.toByteArray() + "\r\n") != kResults.size() + 2)
     return 1;
   dat.close();
@@ -67,6 +67,7 @@ int main(int argc, char **argv) {
   QtDialogs dialogs;
   AppState state;
   state.seams = real_seams(dialogs);
+  state.seams.data_folder = data;
   qint64 clock = QDateTime(QDate(2026, 12, 9), QTime(19, 42, 7)).toMSecsSinceEpoch();
   state.seams.now_ms = [&clock] { return clock; };
   state.ports = {0, 0}; // no real ports: the feed is handed in directly

@@ -75,11 +75,11 @@ int main(int argc, char **argv) {
   const QString work = QDir::temp().filePath(QStringLiteral("commentator-screenshots"));
   QDir(work).removeRecursively();
   QDir().mkpath(work);
-  QDir::setCurrent(work);
 
   QtDialogs dialogs;
   AppState state;
   state.seams = real_seams(dialogs);
+  state.seams.data_folder = DataFolder{work};
   state.ports = {0, 0}; // no real ports: the feed is handed in directly
   CommentatorWindows windows(state);
   windows.main_window().show();

@@ -1,7 +1,7 @@
 #include "tap/cli.h"
 
 #include "tap/capture.h"
-#include "tap/stop_signals.h"
+#include "toolkit/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

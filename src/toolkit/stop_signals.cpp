@@ -1,12 +1,10 @@
-#include "tap/stop_signals.h"
+#include "stop_signals.h"
 
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace tap {
 
 namespace {
 
@@ -51,5 +49,3 @@ void StopSignals::read_pipe() {
   while (::read(pipe_fds[0], &byte, 1) == 1)
     emit stop_requested(byte);
 }
-
-} // namespace tap
