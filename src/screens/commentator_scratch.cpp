@@ -1,9 +1,7 @@
 #include "commentator_scratch.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QShowEvent>
 
 namespace {
 
@@ -33,30 +31,16 @@ Tcommentator_scratch::Tcommentator_scratch(ScratchModel &model, QWidget *parent)
 
   const QSize box1(589, 113);
   const QSize box2(810, 517);
-  layout_.add(Image1, QRect(643, 12, 188, 41), kClient, anchor_top | anchor_right);
-  layout_.add(Image2, QRect(644, 92, 177, 45), kClient, anchor_top | anchor_right);
-  layout_.add(GroupBox1, QRect(QPoint(37, 12), box1), kClient, anchor_top);
-  layout_.add(StringGrid1, QRect(12, 16, 561, 89), box1, anchor_all);
-  layout_.add(GroupBox2, QRect(QPoint(24, 140), box2), kClient, anchor_all);
-  layout_.add(StringGrid2, QRect(12, 16, 790, 493), box2, anchor_all);
+  shell_.anchor(Image1, QRect(643, 12, 188, 41), kClient, anchor_top | anchor_right);
+  shell_.anchor(Image2, QRect(644, 92, 177, 45), kClient, anchor_top | anchor_right);
+  shell_.anchor(GroupBox1, QRect(QPoint(37, 12), box1), kClient, anchor_top);
+  shell_.anchor(StringGrid1, QRect(12, 16, 561, 89), box1, anchor_all);
+  shell_.anchor(GroupBox2, QRect(QPoint(24, 140), box2), kClient, anchor_all);
+  shell_.anchor(StringGrid2, QRect(12, 16, 790, 493), box2, anchor_all);
   resize(kClient);
   badge_.keep_clear({StringGrid1, StringGrid2});
+  shell_.on_show([this] { FormShow(); });
+  shell_.on_close([this] { emit terminate_requested(); });
 }
 
 void Tcommentator_scratch::FormShow() { model_.clear_all(); }
-
-void Tcommentator_scratch::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void Tcommentator_scratch::closeEvent(QCloseEvent *event) {
-  event->accept();
-  emit terminate_requested();
-}
-
-void Tcommentator_scratch::resizeEvent(QResizeEvent *event) {
-  QWidget::resizeEvent(event);
-  layout_.apply();
-}

@@ -2,7 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "scratch_model.h"
-#include "screen_support.h"
+#include "race_window_shell.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
@@ -40,11 +40,6 @@ signals:
   // The window was closed: the program ends.
   void terminate_requested();
 
-protected:
-  void showEvent(QShowEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
-
 private:
   void FormShow();
 
@@ -55,6 +50,6 @@ private:
   TextGrid *StringGrid2 = nullptr;
   QLabel *Image1 = nullptr;
   QLabel *Image2 = nullptr;
-  AnchorLayout layout_;
+  RaceWindowShell shell_{this};
   FeedBadge badge_{this};
 };

@@ -2,7 +2,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QShowEvent>
 
 namespace {
 
@@ -28,26 +27,16 @@ Tomnium_commentator_form::Tomnium_commentator_form(OmniumModel &model, QWidget *
   Image2 = make_logo_label(this, QSize(229, 67));
 
   const QSize box(773, 453);
-  layout_.add(GroupBox1, QRect(QPoint(8, 8), box), kClient, anchor_all);
-  layout_.add(SG1, QRect(8, 20, 755, 425), box, anchor_all);
-  layout_.add(Image1, QRect(76, 504, 273, 57), kClient, anchor_bottom);
-  layout_.add(Image2, QRect(474, 500, 229, 67), kClient, anchor_bottom);
+  shell_.anchor(GroupBox1, QRect(QPoint(8, 8), box), kClient, anchor_all);
+  shell_.anchor(SG1, QRect(8, 20, 755, 425), box, anchor_all);
+  shell_.anchor(Image1, QRect(76, 504, 273, 57), kClient, anchor_bottom);
+  shell_.anchor(Image2, QRect(474, 500, 229, 67), kClient, anchor_bottom);
   resize(kClient);
   badge_.keep_clear({SG1});
+  shell_.on_show([this] { FormShow(); });
 }
 
 void Tomnium_commentator_form::FormShow() {
   set_caption(this, kCaption);
-  cover_->cover(screen_geometry_(), false);
-}
-
-void Tomnium_commentator_form::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void Tomnium_commentator_form::resizeEvent(QResizeEvent *event) {
-  QWidget::resizeEvent(event);
-  layout_.apply();
+  shell_.cover_screen(false);
 }

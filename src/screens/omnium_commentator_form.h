@@ -2,7 +2,7 @@
 
 #include "omnium_model.h"
 #include "protocol/dispatcher.h"
-#include "screen_support.h"
+#include "race_window_shell.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
@@ -34,11 +34,9 @@ public:
   FeedBadge &feed_badge() { return badge_; }
 
   // Where the window goes when shown (the screen the main window is on).
-  void set_screen_geometry_source(ScreenGeometrySource source) { screen_geometry_ = std::move(source); }
-
-protected:
-  void showEvent(QShowEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
+  void set_screen_geometry_source(ScreenGeometrySource source) {
+    shell_.set_screen_geometry_source(std::move(source));
+  }
 
 private:
   void FormShow();
@@ -48,8 +46,6 @@ private:
   TextGrid *SG1 = nullptr;
   QLabel *Image1 = nullptr;
   QLabel *Image2 = nullptr;
-  AnchorLayout layout_;
+  RaceWindowShell shell_{this};
   FeedBadge badge_{this};
-  ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
-  ScreenCover *cover_ = new ScreenCover(this);
 };

@@ -1,10 +1,8 @@
 #include "ptsrace_commentator_form.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QShowEvent>
 
 namespace {
 
@@ -53,14 +51,16 @@ Tptsrace_commentator_form::Tptsrace_commentator_form(PtsraceModel &model, QWidge
 
   const QSize box1(445, 553);
   const QSize box2(325, 265);
-  layout_.add(GroupBox1, QRect(QPoint(8, 8), box1), kClient, anchor_all);
-  layout_.add(StringGrid1, QRect(12, 16, 421, 525), box1, anchor_all);
-  layout_.add(GroupBox2, QRect(QPoint(460, 8), box2), kClient, anchor_top | anchor_right);
-  layout_.add(ComboBox1, QRect(16, 20, 289, 24), box2, anchor_left | anchor_top | anchor_right);
-  layout_.add(StringGrid2, QRect(8, 52, 313, 205), box2, anchor_top | anchor_right);
-  layout_.add(Image1, QRect(506, 492, 275, 59), kClient, anchor_right | anchor_bottom);
+  shell_.anchor(GroupBox1, QRect(QPoint(8, 8), box1), kClient, anchor_all);
+  shell_.anchor(StringGrid1, QRect(12, 16, 421, 525), box1, anchor_all);
+  shell_.anchor(GroupBox2, QRect(QPoint(460, 8), box2), kClient, anchor_top | anchor_right);
+  shell_.anchor(ComboBox1, QRect(16, 20, 289, 24), box2, anchor_left | anchor_top | anchor_right);
+  shell_.anchor(StringGrid2, QRect(8, 52, 313, 205), box2, anchor_top | anchor_right);
+  shell_.anchor(Image1, QRect(506, 492, 275, 59), kClient, anchor_right | anchor_bottom);
   resize(kClient);
   badge_.keep_clear({StringGrid1, ComboBox1, StringGrid2});
+  shell_.on_show([this] { FormShow(); });
+  shell_.on_close([this] { emit terminate_requested(); });
 
   connect(ComboBox1, &QComboBox::activated, this, &Tptsrace_commentator_form::ComboBox1Change);
   connect(&model_, &PtsraceModel::changed, this, &Tptsrace_commentator_form::show_chooser);
@@ -89,25 +89,8 @@ void Tptsrace_commentator_form::FormShow() {
   p.setColor(QPalette::ButtonText, colour_from_bgr(colours.text));
   ComboBox1->setPalette(p);
 
-  const QRect screen = screen_geometry_();
-  cover_->cover(screen, true);
+  const QRect screen = shell_.cover_screen(true);
   model_.read_colours(screen.width());
 }
 
 void Tptsrace_commentator_form::ComboBox1Change() { model_.choose(ComboBox1->currentIndex()); }
-
-void Tptsrace_commentator_form::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void Tptsrace_commentator_form::closeEvent(QCloseEvent *event) {
-  event->accept();
-  emit terminate_requested();
-}
-
-void Tptsrace_commentator_form::resizeEvent(QResizeEvent *event) {
-  QWidget::resizeEvent(event);
-  layout_.apply();
-}

@@ -2,7 +2,7 @@
 
 #include "protocol/dispatcher.h"
 #include "ptsrace_model.h"
-#include "screen_support.h"
+#include "race_window_shell.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
@@ -48,16 +48,13 @@ public:
 
   // Where the window goes when shown (the screen the main window is on);
   // its width also decides the name column's width.
-  void set_screen_geometry_source(ScreenGeometrySource source) { screen_geometry_ = std::move(source); }
+  void set_screen_geometry_source(ScreenGeometrySource source) {
+    shell_.set_screen_geometry_source(std::move(source));
+  }
 
 signals:
   // The window was closed: the program ends.
   void terminate_requested();
-
-protected:
-  void showEvent(QShowEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
 
 private:
   void FormShow();
@@ -70,8 +67,6 @@ private:
   QComboBox *ComboBox1 = nullptr;
   TextGrid *StringGrid2 = nullptr;
   QLabel *Image1 = nullptr;
-  AnchorLayout layout_;
+  RaceWindowShell shell_{this};
   FeedBadge badge_{this};
-  ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
-  ScreenCover *cover_ = new ScreenCover(this);
 };

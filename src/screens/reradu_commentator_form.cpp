@@ -1,7 +1,6 @@
 #include "reradu_commentator_form.h"
 
 #include "protocol/text8.h"
-#include "screen_support.h"
 
 #include <QListWidget>
 

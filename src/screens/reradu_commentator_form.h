@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
+#include "race_window_shell.h"
 #include "reradu_screen_model.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
@@ -39,5 +40,7 @@ private:
 
   ReraduScreenModel &model_;
   QListWidget *listbox1 = nullptr;
+  // Nothing to do on show or resize, and closing only hides.
+  RaceWindowShell shell_{this};
   FeedBadge badge_{this};
 };

@@ -1,12 +1,9 @@
 #include "sprintr_commentator_form.h"
 
 #include "protocol/text8.h"
-#include "screen_support.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QShowEvent>
 
 namespace {
 
@@ -54,6 +51,8 @@ Tsprintr_commentator_form::Tsprintr_commentator_form(SprintModel &model, QWidget
   connect(&model_, &SprintModel::changed, this, &Tsprintr_commentator_form::show_title);
   FormCreate();
   show_title();
+  shell_.on_show([this] { FormShow(); });
+  shell_.on_close([this] { emit terminate_requested(); });
 }
 
 void Tsprintr_commentator_form::FormCreate() {
@@ -74,14 +73,3 @@ void Tsprintr_commentator_form::FormShow() {
 }
 
 void Tsprintr_commentator_form::show_title() { show_packet_text(Label1, from_8bit(model_.title())); }
-
-void Tsprintr_commentator_form::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void Tsprintr_commentator_form::closeEvent(QCloseEvent *event) {
-  event->accept();
-  emit terminate_requested();
-}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
+#include "race_window_shell.h"
 #include "sprint_model.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
@@ -39,10 +40,6 @@ signals:
   // The window was closed: the program ends.
   void terminate_requested();
 
-protected:
-  void showEvent(QShowEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
-
 private:
   void FormCreate();
   void FormShow();
@@ -53,5 +50,6 @@ private:
   QLabel *Label1 = nullptr;
   TextGrid *StringGrid1 = nullptr;
   QLabel *Image1 = nullptr;
+  RaceWindowShell shell_{this};
   FeedBadge badge_{this};
 };

@@ -2,11 +2,9 @@
 
 #include "toolkit/readout.h"
 
-#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
-#include <QShowEvent>
 
 namespace {
 
@@ -112,19 +110,19 @@ Ttt_commentator_form::Ttt_commentator_form(TtModel &model, QWidget *parent)
   const QSize box1(441, 570);
   const QSize box2(427, 570);
   const QSize standings_box(401, 438);
-  layout_.add(Image1, QRect(399, 8, 105, 113), kClient, anchor_top);
-  layout_.add(left_.box, QRect(QPoint(8, 4), box1), kClient, anchor_left | anchor_top | anchor_bottom);
-  layout_.add(left_.summary, QRect(8, 12, 249, 105), box1, anchor_left | anchor_top);
-  layout_.add(left_.time, QRect(255, 16, 182, 48), box1, anchor_top | anchor_right);
-  layout_.add(left_.diff, QRect(255, 68, 182, 48), box1, anchor_top | anchor_right);
-  layout_.add(left_.list, QRect(8, 132, 260, 430), box1, anchor_all);
-  layout_.add(right_.box, QRect(QPoint(452, 4), box2), kClient, anchor_top | anchor_right | anchor_bottom);
-  layout_.add(right_.time, QRect(4, 16, 182, 48), box2, anchor_left | anchor_top);
-  layout_.add(right_.diff, QRect(4, 68, 182, 48), box2, anchor_left | anchor_top);
-  layout_.add(right_.summary, QRect(176, 16, 245, 105), box2, anchor_left | anchor_top | anchor_right);
-  layout_.add(right_.list, QRect(176, 132, 246, 430), box2, anchor_all);
-  layout_.add(standings_groupbox, QRect(QPoint(247, 136), standings_box), kClient, anchor_top | anchor_bottom);
-  layout_.add(standings_stringgrid, QRect(12, 20, 381, 414), standings_box,
+  shell_.anchor(Image1, QRect(399, 8, 105, 113), kClient, anchor_top);
+  shell_.anchor(left_.box, QRect(QPoint(8, 4), box1), kClient, anchor_left | anchor_top | anchor_bottom);
+  shell_.anchor(left_.summary, QRect(8, 12, 249, 105), box1, anchor_left | anchor_top);
+  shell_.anchor(left_.time, QRect(255, 16, 182, 48), box1, anchor_top | anchor_right);
+  shell_.anchor(left_.diff, QRect(255, 68, 182, 48), box1, anchor_top | anchor_right);
+  shell_.anchor(left_.list, QRect(8, 132, 260, 430), box1, anchor_all);
+  shell_.anchor(right_.box, QRect(QPoint(452, 4), box2), kClient, anchor_top | anchor_right | anchor_bottom);
+  shell_.anchor(right_.time, QRect(4, 16, 182, 48), box2, anchor_left | anchor_top);
+  shell_.anchor(right_.diff, QRect(4, 68, 182, 48), box2, anchor_left | anchor_top);
+  shell_.anchor(right_.summary, QRect(176, 16, 245, 105), box2, anchor_left | anchor_top | anchor_right);
+  shell_.anchor(right_.list, QRect(176, 132, 246, 430), box2, anchor_all);
+  shell_.anchor(standings_groupbox, QRect(QPoint(247, 136), standings_box), kClient, anchor_top | anchor_bottom);
+  shell_.anchor(standings_stringgrid, QRect(12, 20, 381, 414), standings_box,
               anchor_left | anchor_top | anchor_bottom);
   resize(kClient);
   for (const Panel *p : {&left_, &right_})
@@ -135,6 +133,9 @@ Ttt_commentator_form::Ttt_commentator_form(TtModel &model, QWidget *parent)
   FormCreate();
   connect(&model_, &TtModel::changed, this, &Ttt_commentator_form::show_readouts);
   show_readouts();
+  shell_.on_show([this] { FormShow(); });
+  shell_.on_close([this] { emit terminate_requested(); });
+  shell_.on_resize([this] { fit_readouts(); });
 }
 
 void Ttt_commentator_form::fit_readouts() {
@@ -165,7 +166,7 @@ void Ttt_commentator_form::FormCreate() {
 }
 
 void Ttt_commentator_form::FormShow() {
-  cover_->cover(screen_geometry_(), true);
+  shell_.cover_screen(true);
   model_.start_showing();
 }
 
@@ -177,21 +178,4 @@ void Ttt_commentator_form::show_readouts() {
     if (p.diff->text() != model_.diff_text(side))
       show_readout(p.diff, readout_face_, model_.diff_text(side));
   }
-}
-
-void Ttt_commentator_form::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
-  if (!event->spontaneous())
-    FormShow();
-}
-
-void Ttt_commentator_form::closeEvent(QCloseEvent *event) {
-  event->accept();
-  emit terminate_requested();
-}
-
-void Ttt_commentator_form::resizeEvent(QResizeEvent *event) {
-  QWidget::resizeEvent(event);
-  layout_.apply();
-  fit_readouts();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "protocol/dispatcher.h"
-#include "screen_support.h"
+#include "race_window_shell.h"
 #include "tt_model.h"
 #include "toolkit/feed_badge.h"
 #include "toolkit/screen_colours.h"
@@ -47,7 +47,9 @@ public:
   FeedBadge &feed_badge() { return badge_; }
 
   // Where the window goes when shown (the screen the main window is on).
-  void set_screen_geometry_source(ScreenGeometrySource source) { screen_geometry_ = std::move(source); }
+  void set_screen_geometry_source(ScreenGeometrySource source) {
+    shell_.set_screen_geometry_source(std::move(source));
+  }
 
   // The read-outs' face: DSEG7 when installed, else a fixed-pitch face.
   static QFont readout_font();
@@ -55,11 +57,6 @@ public:
 signals:
   // The window was closed: the program ends.
   void terminate_requested();
-
-protected:
-  void showEvent(QShowEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
 
 private:
   struct Panel {
@@ -87,8 +84,6 @@ private:
   Panel left_;
   // GroupBox2 with StringGrid10, StringGrid11, TLabel1, TLabeld1.
   Panel right_;
-  AnchorLayout layout_;
+  RaceWindowShell shell_{this};
   FeedBadge badge_{this};
-  ScreenGeometrySource screen_geometry_ = primary_screen_geometry;
-  ScreenCover *cover_ = new ScreenCover(this);
 };
