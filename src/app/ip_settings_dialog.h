@@ -12,15 +12,19 @@ class Tip_listening_address_form : public QDialog {
 public:
   explicit Tip_listening_address_form(QWidget *parent = nullptr);
 
-  QLineEdit *Edit1 = nullptr;
-  QPushButton *BitBtn1 = nullptr; // OK
-  QPushButton *BitBtn2 = nullptr; // "Listen to All Senders"
-
   void BitBtn2Click();
+
+  // The address typed.
+  QLineEdit *address_edit() const { return Edit1; }
+  // "Listen to All Senders".
+  QPushButton *all_senders_button() const { return BitBtn2; }
 
 protected:
   void showEvent(QShowEvent *event) override;
 
 private:
+  QLineEdit *Edit1 = nullptr;
+  QPushButton *BitBtn1 = nullptr;
+  QPushButton *BitBtn2 = nullptr;
   QGroupBox *GroupBox1 = nullptr;
 };

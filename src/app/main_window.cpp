@@ -225,10 +225,10 @@ void Tcommentator0_form::Exit1Click() { emit terminate_requested(); }
 void Tcommentator0_form::IPSettings1Click() {
   if (!ip_dialog_)
     return;
-  ip_dialog_->Edit1->setText(from_8bit(state_.listening_address));
+  ip_dialog_->address_edit()->setText(from_8bit(state_.listening_address));
   if (!run_ip_dialog(*ip_dialog_))
     return;
-  state_.listening_address = short_text_of(ip_dialog_->Edit1->text());
+  state_.listening_address = short_text_of(ip_dialog_->address_edit()->text());
   save_address();
   show_listening_address();
 }

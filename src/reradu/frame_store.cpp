@@ -58,7 +58,7 @@ void ensure_frame_file(const DataFolder &data, QdEditorState &editor) {
   if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
     return;
   editor.frame.blank();
-  for (int n = 0; n < qd_frame_count; ++n)
+  for (int n = 0; n < kQdFrameCount; ++n)
     write_record(f, editor.frame);
   close_checked(f);
 }

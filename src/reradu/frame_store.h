@@ -8,7 +8,7 @@
 #include <array>
 #include <stdexcept>
 
-inline constexpr int qd_frame_count = 100;
+inline constexpr int kQdFrameCount = 100;
 // In the data folder; by default the current directory of the moment.
 inline constexpr char qd_frame_file_name[] = "reradu.dat";
 
@@ -20,7 +20,7 @@ struct QdEditorState {
 
 // The import's copy of all 100 frames and the frame an import starts at.
 struct QdImportFrames {
-  std::array<Tqd_frame, qd_frame_count> frames{};
+  std::array<Tqd_frame, kQdFrameCount> frames{};
   int start_frame = 0;
 };
 

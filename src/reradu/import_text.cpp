@@ -35,7 +35,7 @@ ImportEnd import_lines(QdImportFrames &import, QByteArrayView text) {
   for (;;) {
     if (reader.at_end())
       return ImportEnd::text_ended;
-    if (i > qd_frame_count - 1)
+    if (i > kQdFrameCount - 1)
       return ImportEnd::last_frame_reached;
     const QByteArrayView line = reader.next();
     if (line.contains(QByteArrayView("~~"))) {
@@ -44,7 +44,7 @@ ImportEnd import_lines(QdImportFrames &import, QByteArrayView text) {
       continue;
     }
     import.frames[size_t(i)].set_line(j, line);
-    if (++j == Tqd_frame::line_count) {
+    if (++j == Tqd_frame::kLineCount) {
       j = 0;
       ++i;
     }

@@ -10,14 +10,14 @@
 // slots of 31 bytes. Bytes past a slot's length are left as they are, so a
 // record is written back byte for byte as it stands in memory.
 struct Tqd_frame {
-  static constexpr int line_count = 10;
-  static constexpr int line_capacity = 30;
+  static constexpr int kLineCount = 10;
+  static constexpr int kLineCapacity = 30;
 
   struct Slot {
     std::uint8_t length;
-    char chars[line_capacity];
+    char chars[kLineCapacity];
   };
-  Slot line_slots[line_count] = {};
+  Slot line_slots[kLineCount] = {};
 
   // The text of slot k (0..9); a length byte above 30 reads as 30.
   QByteArray line(int k) const;

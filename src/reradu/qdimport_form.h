@@ -35,17 +35,25 @@ public:
 
   QString remembered_directory() const { return remembered_dir_; }
 
-  QMenuBar *MainMenu1;
-  QAction *Import1;
-  QAction *BlankAllFrames1;
-  QPlainTextEdit *Memo1;
-  QLabel *Label1;
-  QPushButton *BitBtn1;
+  QAction *import_action() const { return Import1; }
+  QAction *blank_all_action() const { return BlankAllFrames1; }
+  // The help text, then the text imported.
+  QPlainTextEdit *text_view() const { return Memo1; }
+  // "Current Frame".
+  QLabel *frame_label() const { return Label1; }
+  // "Save Changes".
+  QPushButton *save_button() const { return BitBtn1; }
 
 protected:
   void showEvent(QShowEvent *event) override;
 
 private:
+  QMenuBar *MainMenu1 = nullptr;
+  QAction *Import1 = nullptr;
+  QAction *BlankAllFrames1 = nullptr;
+  QPlainTextEdit *Memo1 = nullptr;
+  QLabel *Label1 = nullptr;
+  QPushButton *BitBtn1 = nullptr;
   void FormCreate();
   void FormShow();
   void FormCloseQuery();

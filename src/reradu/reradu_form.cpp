@@ -146,12 +146,12 @@ void Treradu_form::page_to(int frame) {
 
 void Treradu_form::prev_btnClick() {
   const int n = state_.editor.qd_current_frame;
-  page_to(n == 0 ? qd_frame_count - 1 : n - 1);
+  page_to(n == 0 ? kQdFrameCount - 1 : n - 1);
 }
 
 void Treradu_form::next_btnClick() {
   const int n = state_.editor.qd_current_frame;
-  page_to(n == qd_frame_count - 1 ? 0 : n + 1);
+  page_to(n == kQdFrameCount - 1 ? 0 : n + 1);
 }
 
 bool Treradu_form::FormKeyDown(int key) {

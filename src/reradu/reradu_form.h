@@ -47,12 +47,15 @@ public:
   void import_btnClick();
 
   QLineEdit *edit(int line) const { return edits_[size_t(line - 1)]; } // line 1..8
-  QLabel *Label1;
-  QLabel *Label2;
-  QPushButton *send_btn;
-  QPushButton *prev_btn;
-  QPushButton *next_btn;
-  QPushButton *import_btn;
+
+  // The frame number.
+  QLabel *frame_label() const { return Label1; }
+  // The sockets' state.
+  QLabel *status_label() const { return Label2; }
+  QPushButton *send_button() const { return send_btn; }
+  QPushButton *prev_button() const { return prev_btn; }
+  QPushButton *next_button() const { return next_btn; }
+  QPushButton *import_button() const { return import_btn; }
 
 protected:
   void showEvent(QShowEvent *event) override;
@@ -61,6 +64,12 @@ protected:
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
+  QLabel *Label1 = nullptr;
+  QLabel *Label2 = nullptr;
+  QPushButton *send_btn = nullptr;
+  QPushButton *prev_btn = nullptr;
+  QPushButton *next_btn = nullptr;
+  QPushButton *import_btn = nullptr;
   void FormCreate();
   void FormShow();
   void FormHide();

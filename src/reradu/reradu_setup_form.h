@@ -16,13 +16,21 @@ class Treradu_setup_form : public QDialog {
 public:
   explicit Treradu_setup_form(QdNameTables &names, QWidget *parent = nullptr);
 
-  QSpinBox *SpinEdit1; // Lines
-  QSpinBox *SpinEdit2; // Rows Between Text
-  QSpinBox *SpinEdit3; // Characters Per Line
-  QComboBox *ComboBox1; // Font
-  QPushButton *BitBtn1; // OK
+  // Lines.
+  QSpinBox *lines_box() const { return SpinEdit1; }
+  // Rows Between Text.
+  QSpinBox *rows_between_box() const { return SpinEdit2; }
+  // Characters Per Line.
+  QSpinBox *characters_box() const { return SpinEdit3; }
+  // Font.
+  QComboBox *font_box() const { return ComboBox1; }
 
 private:
+  QSpinBox *SpinEdit1 = nullptr;
+  QSpinBox *SpinEdit2 = nullptr;
+  QSpinBox *SpinEdit3 = nullptr;
+  QComboBox *ComboBox1 = nullptr;
+  QPushButton *BitBtn1 = nullptr;
   void FormCreate();
   QdNameTables &names_;
 };

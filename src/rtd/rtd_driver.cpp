@@ -11,7 +11,7 @@ namespace {
 
 // The boards' driver asked for this output buffer; QSerialPort grows its
 // write buffer as needed, so the figure is only kept for the record.
-[[maybe_unused]] constexpr int serial_output_buffer = 40096;
+[[maybe_unused]] constexpr int kSerialOutputBuffer = 40096;
 
 // The failures of opening that say the port itself is missing or taken, as
 // opposed to a device that cannot be set up as a serial line.

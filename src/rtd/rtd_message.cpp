@@ -2,7 +2,7 @@
 
 namespace {
 // The message is built in a zero-terminated buffer of this many characters.
-constexpr int message_buffer_size = 2048;
+constexpr int kMessageBufferSize = 2048;
 } // namespace
 
 QByteArray rtd_pad(QByteArrayView text, int width) {
@@ -39,7 +39,7 @@ QByteArray rtd_message(int sequence, int code, const RtdLines &lines, int width)
   const qsizetype zero = out.indexOf('\0');
   if (zero >= 0)
     out.truncate(zero);
-  if (out.size() > message_buffer_size - 1)
-    out.truncate(message_buffer_size - 1);
+  if (out.size() > kMessageBufferSize - 1)
+    out.truncate(kMessageBufferSize - 1);
   return out;
 }

@@ -139,8 +139,8 @@ void ListeningAddressTest::ok_in_dialog_writes_at_once() {
            QStringLiteral("IP Listening Address = 255.255.255.255 (ALL)"));
   QString seen_in_edit;
   f.main->run_ip_dialog = [&](Tip_listening_address_form &d) {
-    seen_in_edit = d.Edit1->text();
-    d.Edit1->setText(QStringLiteral("192.168.1.20 ") + QString(300, 'z'));
+    seen_in_edit = d.address_edit()->text();
+    d.address_edit()->setText(QStringLiteral("192.168.1.20 ") + QString(300, 'z'));
     return true;
   };
   f.main->IPSettings1Click();
@@ -183,13 +183,13 @@ void ListeningAddressTest::real_dialog() {
   Tip_listening_address_form &d = *f.dialog;
   bool focus_in_edit = false;
   QTimer::singleShot(0, &d, [&] {
-    focus_in_edit = d.focusWidget() == d.Edit1;
-    d.Edit1->selectAll();
-    QTest::keyClicks(d.Edit1, "10.1.2.3");
+    focus_in_edit = d.focusWidget() == d.address_edit();
+    d.address_edit()->selectAll();
+    QTest::keyClicks(d.address_edit(), "10.1.2.3");
     if (way == "enter")
-      QTest::keyClick(d.Edit1, Qt::Key_Return);
+      QTest::keyClick(d.address_edit(), Qt::Key_Return);
     else if (way == "escape")
-      QTest::keyClick(d.Edit1, Qt::Key_Escape);
+      QTest::keyClick(d.address_edit(), Qt::Key_Escape);
     else
       d.close();
   });
@@ -202,9 +202,9 @@ void ListeningAddressTest::real_dialog() {
 
 void ListeningAddressTest::listen_to_all_button_fills_edit() {
   Tip_listening_address_form d;
-  d.Edit1->setText("1.2.3.4");
-  d.BitBtn2->click();
-  QCOMPARE(d.Edit1->text(), QStringLiteral("255.255.255.255"));
+  d.address_edit()->setText("1.2.3.4");
+  d.all_senders_button()->click();
+  QCOMPARE(d.address_edit()->text(), QStringLiteral("255.255.255.255"));
   QCOMPARE(d.windowTitle(), QStringLiteral("IP Settings"));
 }
 

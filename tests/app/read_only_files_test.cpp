@@ -113,7 +113,7 @@ void ReadOnlyFilesTest::save_keeps_what_is_on_disk() {
     state.listening_address = "10.0.0.1";
     previous = suite_settings_bytes(state.suite, suite_settings_sources(state));
   } else {
-    for (int n = 0; n < qd_frame_count; ++n)
+    for (int n = 0; n < kQdFrameCount; ++n)
       previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
   }
   QVERIFY(write_file(data.file(file), previous));
@@ -175,7 +175,7 @@ void ReadOnlyFilesTest::read_only_frame_file() {
   QFETCH(QString, action);
   TempDataFolder data;
   QByteArray previous;
-  for (int n = 0; n < qd_frame_count; ++n)
+  for (int n = 0; n < kQdFrameCount; ++n)
     previous += frame_bytes(frame_with("OLD " + QByteArray::number(n)));
   QVERIFY(write_file(data.file("reradu.dat"), previous));
   QVERIFY(hand_over(data.file("reradu.dat"), 0444));
@@ -197,7 +197,7 @@ void ReadOnlyFilesTest::read_only_frame_file() {
     editor.show();
     first_line = editor.edit(1)->text();
     if (action == "import")
-      editor.import_btn->click();
+      editor.import_button()->click();
     editor.hide();
   }
   QCOMPARE(first_line, QString());

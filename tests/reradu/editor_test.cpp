@@ -111,8 +111,8 @@ void TestEditor::creation_makes_the_file_and_showing_loads() {
   QCOMPARE(read_file(rig.data.file(frame_file)), QByteArray(31000, '\0'));
   rig.editor->show();
   QCOMPARE(rig.editor->windowTitle(), QStringLiteral("v2.01 Marrick's Quillforge QD Type"));
-  QCOMPARE(rig.editor->Label1->text(), QStringLiteral("0/99"));
-  QCOMPARE(rig.editor->Label2->text(), QStringLiteral("Vorevadovid Winsock=0"));
+  QCOMPARE(rig.editor->frame_label()->text(), QStringLiteral("0/99"));
+  QCOMPARE(rig.editor->status_label()->text(), QStringLiteral("Vorevadovid Winsock=0"));
   QCOMPARE(rig.editor->edit(1)->palette().color(QPalette::Base), QColor(Qt::white));
   QCOMPARE(rig.editor->edit(8)->palette().color(QPalette::Text), QColor(Qt::black));
   QVERIFY(rig.dialogs.boxes.isEmpty());
@@ -142,14 +142,14 @@ void TestEditor::paging() {
   rig.editor->show();
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("FRAME %1").arg(start));
   if (action == "prev")
-    rig.editor->prev_btn->click();
+    rig.editor->prev_button()->click();
   else if (action == "next")
-    rig.editor->next_btn->click();
+    rig.editor->next_button()->click();
   else
     QTest::keyClick(rig.editor->edit(4),
                     action == "PageUp" ? Qt::Key_PageUp : Qt::Key_PageDown);
   QCOMPARE(rig.state.editor.qd_current_frame, expected);
-  QCOMPARE(rig.editor->Label1->text(), QStringLiteral("%1/99").arg(expected));
+  QCOMPARE(rig.editor->frame_label()->text(), QStringLiteral("%1/99").arg(expected));
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("FRAME %1").arg(expected));
   QCOMPARE(read_file(rig.data.file(frame_file)), labelled_frame_file());
 }
@@ -160,11 +160,11 @@ void TestEditor::paging_stores_what_was_typed() {
   rig.editor->show();
   rig.editor->edit(1)->setText("LINE ONE");
   rig.editor->edit(8)->setText("LINE EIGHT");
-  rig.editor->next_btn->click();
+  rig.editor->next_button()->click();
   QCOMPARE(rig.slot(0, 0), slot_of("LINE ONE") + QByteArray(22, '\0'));
   QCOMPARE(rig.slot(0, 7), slot_of("LINE EIGHT") + QByteArray(20, '\0'));
   QVERIFY(rig.editor->edit(1)->text().isEmpty());
-  rig.editor->prev_btn->click();
+  rig.editor->prev_button()->click();
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("LINE ONE"));
 }
 
@@ -174,11 +174,11 @@ void TestEditor::line_of_35_characters() {
   rig.editor->show();
   const QString typed = QString(30, 'A') + "BCDEF";
   rig.editor->edit(2)->setText(typed);
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QCOMPARE(rig.slot(0, 1), slot_of(QByteArray(30, 'A')));
   QCOMPARE(rig.editor->edit(2)->text(), typed); // shown in full until loaded again
-  rig.editor->next_btn->click();
-  rig.editor->prev_btn->click();
+  rig.editor->next_button()->click();
+  rig.editor->prev_button()->click();
   QCOMPARE(rig.editor->edit(2)->text(), QString(30, 'A'));
 }
 
@@ -189,7 +189,7 @@ void TestEditor::send_cuts_only_the_copies_to_w() {
   rig.editor->show();
   const QByteArray line = "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234";
   rig.editor->edit(1)->setText(QString::fromLatin1(line));
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QVERIFY(rig.rtd_rx.wait_for(1));
   QVERIFY(rig.commentator_rx.wait_for(1));
   QVERIFY(rig.rx_1500.wait_for(1));
@@ -227,11 +227,11 @@ void TestEditor::reradu_packet_text() {
   rig.editor->show();
   for (int k = 0; k < lines.size(); ++k)
     rig.editor->edit(k + 1)->setText(lines[k]);
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QVERIFY(rig.commentator_rx.wait_for(1));
   QCOMPARE(rig.commentator_rx.datagrams.size(), 1);
   QCOMPARE(rig.commentator_rx.datagrams[0], packet);
-  QCOMPARE(rig.editor->Label2->text(),
+  QCOMPARE(rig.editor->status_label()->text(),
            QStringLiteral("Vorevadovid Winsock=%1").arg(rig.commentator_rx.port()));
 }
 
@@ -253,7 +253,7 @@ void TestEditor::typed_text_to_disk_and_wire() {
   rig.create();
   rig.editor->show();
   rig.editor->edit(1)->setText(typed);
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QVERIFY(rig.rtd_rx.wait_for(1));
   QVERIFY(rig.rx_1500.wait_for(1));
   QVERIFY(rig.commentator_rx.wait_for(1));
@@ -262,8 +262,8 @@ void TestEditor::typed_text_to_disk_and_wire() {
   QCOMPARE(rig.rx_1500.datagrams[0], rig.rtd_rx.datagrams[0]);
   QCOMPARE(rig.commentator_rx.datagrams[0], "{reradu}+{data}," + bytes + ",,,,,,,,");
   // Loaded again, the line shows what the file holds.
-  rig.editor->next_btn->click();
-  rig.editor->prev_btn->click();
+  rig.editor->next_button()->click();
+  rig.editor->prev_button()->click();
   QCOMPARE(rig.editor->edit(1)->text(), from_8bit(bytes));
 }
 
@@ -277,11 +277,11 @@ void TestEditor::no_packet_with_commentator_port_0() {
   rig.create();
   rig.editor->show();
   rig.editor->edit(1)->setText("HELLO");
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QVERIFY(rig.rtd_rx.wait_for(1));
   QVERIFY(rig.rx_1500.wait_for(1));
   QCOMPARE(passes, 1); // only the 1500 output's; the packet's pass is skipped
-  QCOMPARE(rig.editor->Label2->text(), QStringLiteral("Vorevadovid Winsock=0"));
+  QCOMPARE(rig.editor->status_label()->text(), QStringLiteral("Vorevadovid Winsock=0"));
   rig.commentator_rx.wait_for(1, 200);
   QVERIFY(rig.commentator_rx.datagrams.isEmpty());
 }
@@ -305,7 +305,7 @@ void TestEditor::broadcast_outputs() {
   QCOMPARE(Treradu_form(rig.state, rig.seams).commentator_address(),
            QHostAddress(QStringLiteral("255.255.255.255")));
   rig.editor->show();
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QVERIFY(rig.commentator_rx.wait_for(1));
   const QUdpSocket *socket = output == "rtd"    ? rig.rtd->rtd_socket()
                              : output == "1500" ? rig.rtd->socket_1500()
@@ -321,12 +321,12 @@ void TestEditor::shortened_line_keeps_old_bytes() {
   rig.create();
   rig.editor->show();
   rig.editor->edit(1)->setText("ABCDEFGHIJK");
-  rig.editor->next_btn->click();
-  rig.editor->prev_btn->click();
+  rig.editor->next_button()->click();
+  rig.editor->prev_button()->click();
   rig.editor->edit(1)->setText("XY");
-  rig.editor->next_btn->click();
+  rig.editor->next_button()->click();
   QCOMPARE(rig.slot(0, 0).left(12), QByteArray("\x02XYCDEFGHIJK"));
-  rig.editor->prev_btn->click();
+  rig.editor->prev_button()->click();
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("XY"));
 }
 
@@ -344,9 +344,9 @@ void TestEditor::lines_9_and_10_survive() {
   rig.editor->show();
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("ONE"));
   rig.editor->edit(1)->setText("CHANGED");
-  rig.editor->send_btn->click();
-  rig.editor->next_btn->click();
-  rig.editor->prev_btn->click();
+  rig.editor->send_button()->click();
+  rig.editor->next_button()->click();
+  rig.editor->prev_button()->click();
   rig.editor->hide();
   rig.editor->show();
   rig.editor->hide();
@@ -363,13 +363,13 @@ void TestEditor::short_file_gives_the_general_error() {
   rig.state.editor.qd_current_frame = 98;
   rig.editor->show();
   QVERIFY(rig.dialogs.boxes.isEmpty());
-  rig.editor->next_btn->click(); // frame 99 is beyond the end
+  rig.editor->next_button()->click(); // frame 99 is beyond the end
   QCOMPARE(rig.dialogs.boxes.size(), 1);
   QCOMPARE(rig.dialogs.boxes[0].kind, QStringLiteral("error"));
   QCOMPARE(rig.dialogs.boxes[0].text, QStringLiteral("Read beyond end of file"));
   rig.dialogs.boxes.clear();
   rig.state.editor.qd_current_frame = 0;
-  rig.editor->import_btn->click();
+  rig.editor->import_button()->click();
   QCOMPARE(rig.dialogs.texts(), QStringList{"Read beyond end of file"});
   QCOMPARE(rig.import_shown, 0);
 }
@@ -382,11 +382,11 @@ void TestEditor::unopenable_file_gives_blank_frames() {
   for (int k = 1; k <= 8; ++k)
     QVERIFY(rig.editor->edit(k)->text().isEmpty());
   rig.editor->edit(1)->setText("NOT STORED");
-  rig.editor->next_btn->click();
-  rig.editor->prev_btn->click();
+  rig.editor->next_button()->click();
+  rig.editor->prev_button()->click();
   QVERIFY(rig.editor->edit(1)->text().isEmpty());
   QVERIFY(rig.dialogs.boxes.isEmpty());
-  rig.editor->import_btn->click();
+  rig.editor->import_button()->click();
   QCOMPARE(rig.dialogs.boxes.size(), 1);
   QCOMPARE(rig.dialogs.boxes[0].kind, QStringLiteral("error"));
   QCOMPARE(rig.dialogs.boxes[0].text, QStringLiteral("File read error. Cannot proceed."));
@@ -402,10 +402,10 @@ void TestEditor::import_text_opens_the_import_at_the_current_frame() {
   rig.editor->edit(3)->setText("TYPED BEFORE");
   QString label;
   rig.during_import = [&](Tqdimport_form &form) {
-    label = form.Label1->text();
+    label = form.frame_label()->text();
     form.import_text(rig.data.file("text.txt"));
   };
-  rig.editor->import_btn->click();
+  rig.editor->import_button()->click();
   QCOMPARE(rig.import_shown, 1);
   QCOMPARE(label, QStringLiteral("7"));
   QCOMPARE(rig.editor->edit(1)->text(), QStringLiteral("IMPORTED 1"));
@@ -431,13 +431,13 @@ void TestEditor::send_inside_send_keeps_order() {
     QCoreApplication::processEvents();
     if (++passes == 1) { // the operator types and clicks Send again meanwhile
       rig.editor->edit(1)->setText("SECOND");
-      rig.editor->send_btn->click();
+      rig.editor->send_button()->click();
     }
   };
   rig.create();
   rig.editor->show();
   rig.editor->edit(1)->setText("FIRST");
-  rig.editor->send_btn->click();
+  rig.editor->send_button()->click();
   QVERIFY(rig.rtd_rx.wait_for(2));
   QVERIFY(rig.rx_1500.wait_for(2));
   QVERIFY(rig.commentator_rx.wait_for(2));

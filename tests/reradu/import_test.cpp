@@ -64,17 +64,17 @@ void TestImport::created_window() {
   const Seams seams = test_seams(dialogs);
   Tqdimport_form form(seams);
   QCOMPARE(form.windowTitle(), QStringLiteral("Import Text Into RERadu"));
-  QCOMPARE(form.Import1->text(), QStringLiteral("&Import"));
-  QCOMPARE(form.BlankAllFrames1->text(), QStringLiteral("&Blank All Frames"));
-  const QStringList memo = form.Memo1->toPlainText().split('\n');
+  QCOMPARE(form.import_action()->text(), QStringLiteral("&Import"));
+  QCOMPARE(form.blank_all_action()->text(), QStringLiteral("&Blank All Frames"));
+  const QStringList memo = form.text_view()->toPlainText().split('\n');
   QCOMPARE(memo.size(), 24);
   QCOMPARE(memo[3], QString());
   QCOMPARE(memo[7], QStringLiteral("HELLO FRAME A"));
   QCOMPARE(memo[23], QStringLiteral(" "));
-  QVERIFY(form.Memo1->isReadOnly());
+  QVERIFY(form.text_view()->isReadOnly());
   form.frames().start_frame = 17;
   form.show();
-  QCOMPARE(form.Label1->text(), QStringLiteral("17"));
+  QCOMPARE(form.frame_label()->text(), QStringLiteral("17"));
   QCOMPARE(form.remembered_directory(), QDir::currentPath());
   form.hide();
 }
@@ -194,12 +194,12 @@ void TestImport::import_menu_uses_the_file_dialog() {
   Tqdimport_form form(seams);
   form.frames().start_frame = 4;
   form.show();
-  form.Import1->trigger();
+  form.import_action()->trigger();
   QCOMPARE(form.frames().frames[4].line(0), QByteArray("FROM MENU"));
   QCOMPARE(dialogs.file_filters.size(), 1);
   QVERIFY(dialogs.file_filters[0].startsWith("Text files (*.txt"));
   QCOMPARE(dialogs.file_dirs[0], QDir::currentPath()); // where the window was shown
-  QCOMPARE(form.Label1->text(), QStringLiteral("4")); // an import leaves the label
+  QCOMPARE(form.frame_label()->text(), QStringLiteral("4")); // an import leaves the label
   form.hide();
 }
 
@@ -208,7 +208,7 @@ void TestImport::import_menu_cancel() {
   const Seams seams = test_seams(dialogs);
   Tqdimport_form form(seams);
   prefill(form.frames());
-  form.Import1->trigger();
+  form.import_action()->trigger();
   QCOMPARE(dialogs.file_filters.size(), 1);
   QVERIFY(dialogs.boxes.isEmpty());
   QCOMPARE(form.frames().frames[0].line(0), prefilled(0, 0));
@@ -228,7 +228,7 @@ void TestImport::blank_then_close_blanks_the_file() {
   Tqdimport_form form(seams);
   QVERIFY(load_all_frames(data.folder(), form.frames(), 0));
   form.show();
-  form.BlankAllFrames1->trigger();
+  form.blank_all_action()->trigger();
   QCOMPARE(dialogs.texts(),
            (QStringList{"Blank all frames? Are you sure?",
                         "All frames blanked in memory! Click \"Save\" to save changes, or "
@@ -257,10 +257,10 @@ void TestImport::blank_then_cancel() {
   Tqdimport_form form(seams);
   QVERIFY(load_all_frames(data.folder(), form.frames(), 0));
   form.show();
-  form.BlankAllFrames1->trigger();
+  form.blank_all_action()->trigger();
   QCOMPARE(dialogs.texts(), QStringList{"Blank all frames? Are you sure?"});
   QCOMPARE(form.frames().frames[63].line(2), prefilled(63, 2));
-  form.BitBtn1->click();
+  form.save_button()->click();
   QCOMPARE(read_file(data.file(frame_file)), content);
 }
 
@@ -289,7 +289,7 @@ void TestImport::every_close_saves_and_restores_directory() {
   // As a file dialog may, move the process elsewhere before closing.
   QVERIFY(QDir::setCurrent(data.file("elsewhere")));
   if (how == "button")
-    form.BitBtn1->click();
+    form.save_button()->click();
   else if (how == "close")
     form.close();
   else

@@ -32,11 +32,11 @@ void TestReraduSetup::creation_fills_tables_and_controls() {
   QCOMPARE(names.qd_display_types[4], QByteArray("AES 120 x 40"));
   QCOMPARE(names.qd_font_names[1], QByteArray("6 x 5 single stroke"));
   QCOMPARE(names.qd_font_names[6], QByteArray("13 x 13 triple stroke"));
-  QCOMPARE(form.ComboBox1->count(), 6);
-  QVERIFY(!form.ComboBox1->isEditable());
-  QCOMPARE(form.ComboBox1->itemText(0), QStringLiteral("6 x 5 single stroke"));
-  QCOMPARE(form.ComboBox1->itemText(2), QStringLiteral("8 x 7 double stroke"));
-  QCOMPARE(form.ComboBox1->itemText(5), QStringLiteral("13 x 13 triple stroke"));
+  QCOMPARE(form.font_box()->count(), 6);
+  QVERIFY(!form.font_box()->isEditable());
+  QCOMPARE(form.font_box()->itemText(0), QStringLiteral("6 x 5 single stroke"));
+  QCOMPARE(form.font_box()->itemText(2), QStringLiteral("8 x 7 double stroke"));
+  QCOMPARE(form.font_box()->itemText(5), QStringLiteral("13 x 13 triple stroke"));
   Treradu_globals_form globals;
   QCOMPARE(globals.windowTitle(), QStringLiteral("reradu_globals_form"));
 }
@@ -56,7 +56,7 @@ void TestReraduSetup::spin_ranges() {
   QFETCH(int, high);
   QdNameTables names;
   Treradu_setup_form form(names);
-  QSpinBox *box = which == 1 ? form.SpinEdit1 : which == 2 ? form.SpinEdit2 : form.SpinEdit3;
+  QSpinBox *box = which == 1 ? form.lines_box() : which == 2 ? form.rows_between_box() : form.characters_box();
   QCOMPARE(box->minimum(), low);
   QCOMPARE(box->maximum(), high);
 }

@@ -132,7 +132,7 @@ void EngineTest::player_never_early() {
   for (const CaptureRecord &r : records)
     due_ns.append(std::llround((r.offset_ms - 500) * 1e6 / speed));
   if (loop)
-    due_ns.append(due_ns.last() + std::llround(tap::Player::loop_gap_ms * 1e6 / speed));
+    due_ns.append(due_ns.last() + std::llround(tap::Player::kLoopGapMs * 1e6 / speed));
   qint64 now_ns = 0;
   tap::Player player(records, to(receiver), {speed, loop}, nullptr, [&] { return now_ns; });
   QSignalSpy finished(&player, &tap::Player::finished);

@@ -18,7 +18,7 @@ namespace tap {
 
 namespace {
 
-const char program[] = "commentator-tap";
+const char kProgram[] = "commentator-tap";
 
 // Walks the arguments; an option's value may follow it or come after "=".
 class ArgReader {
@@ -208,7 +208,7 @@ bool check_operands(Command &c, const QList<QByteArray> &operands, QString *erro
 }
 
 void say(QTextStream &err, const QString &message) {
-  err << program << ": " << message << Qt::endl;
+  err << kProgram << ": " << message << Qt::endl;
 }
 
 void pause_ms(double ms) {
@@ -256,12 +256,12 @@ int send_all(Sender &sender, const QList<QByteArray> &payloads, const Command &c
     QString error;
     if (!sender.send(payload, &error)) {
       say(err, error);
-      return exit_failure;
+      return kExitFailure;
     }
     ++sent;
   }
   say(err, QStringLiteral("sent %1 to %2").arg(datagrams(sent), sender.destination().text()));
-  return exit_ok;
+  return kExitOk;
 }
 
 // Standard input is sent line by line as it comes, so a technician can type
@@ -271,7 +271,7 @@ int send_stdin(Sender &sender, const Command &c, QTextStream &err) {
   size_t capacity = 0;
   qint64 sent = 0;
   int number = 0;
-  int status = exit_ok;
+  int status = kExitOk;
   for (;;) {
     const ssize_t n = ::getline(&buffer, &capacity, stdin);
     if (n < 0)
@@ -284,20 +284,20 @@ int send_stdin(Sender &sender, const Command &c, QTextStream &err) {
     const auto payload = line_to_datagram(line, c.escapes, &error);
     if (!payload) {
       say(err, QStringLiteral("-:%1: %2").arg(number).arg(error));
-      status = exit_failure;
+      status = kExitFailure;
       break;
     }
     if (sent > 0)
       pause_ms(c.interval_ms);
     if (!sender.send(*payload, &error)) {
       say(err, error);
-      status = exit_failure;
+      status = kExitFailure;
       break;
     }
     ++sent;
   }
   std::free(buffer);
-  if (status == exit_ok)
+  if (status == kExitOk)
     say(err, QStringLiteral("sent %1 to %2").arg(datagrams(sent), sender.destination().text()));
   return status;
 }
@@ -313,7 +313,7 @@ int run_send(const Command &c, QTextStream &err) {
       const auto payload = c.escapes ? unescape_payload(packet, &error) : packet;
       if (!payload) {
         say(err, QStringLiteral("packet %1: %2").arg(payloads.size() + 1).arg(error));
-        return exit_failure;
+        return kExitFailure;
       }
       payloads.append(*payload);
     }
@@ -322,7 +322,7 @@ int run_send(const Command &c, QTextStream &err) {
   const auto text = read_input(c.file, &error);
   if (!text) {
     say(err, error);
-    return exit_failure;
+    return kExitFailure;
   }
   QList<QByteArray> lines = text->split('\n');
   if (!text->isEmpty() && text->endsWith('\n'))
@@ -335,7 +335,7 @@ int run_send(const Command &c, QTextStream &err) {
     const auto payload = line_to_datagram(lines[i], c.escapes, &error);
     if (!payload) {
       say(err, QStringLiteral("%1:%2: %3").arg(c.file).arg(i + 1).arg(error));
-      return exit_failure;
+      return kExitFailure;
     }
     payloads.append(*payload);
   }
@@ -347,27 +347,27 @@ int run_play(const Command &c, QTextStream &err) {
   const auto text = read_input(c.file, &error);
   if (!text) {
     say(err, error);
-    return exit_failure;
+    return kExitFailure;
   }
   const CaptureParse capture = parse_capture(*text);
   if (!capture.ok()) {
     say(err, QStringLiteral("%1:%2: %3").arg(c.file).arg(capture.error_line).arg(capture.error));
-    return exit_failure;
+    return kExitFailure;
   }
   Player player(capture.records, c.to, c.play);
   StopSignals signals_;
   QEventLoop loop;
-  int status = exit_ok;
+  int status = kExitOk;
   QObject::connect(&signals_, &StopSignals::stop_requested, &player, &Player::stop);
   QObject::connect(&player, &Player::finished, &loop, &QEventLoop::quit);
   QObject::connect(&player, &Player::failed, &loop, [&](const QString &message) {
     say(err, message);
-    status = exit_failure;
+    status = kExitFailure;
     loop.quit();
   });
   player.start();
   loop.exec();
-  if (status == exit_ok)
+  if (status == kExitOk)
     say(err, QStringLiteral("played %1 to %2").arg(datagrams(player.sent()), c.to.text()));
   return status;
 }
@@ -377,7 +377,7 @@ int run_record(const Command &c, QTextStream &err) {
   QString error;
   if (!recorder.listen(&error)) {
     say(err, error);
-    return exit_failure;
+    return kExitFailure;
   }
   QFile out;
   const bool to_stdout = c.file == QLatin1String("-");
@@ -386,25 +386,25 @@ int run_record(const Command &c, QTextStream &err) {
                                    out.open(QIODevice::WriteOnly | QIODevice::Truncate));
   if (!opened) {
     say(err, QStringLiteral("cannot write %1: %2").arg(c.file, out.errorString()));
-    return exit_failure;
+    return kExitFailure;
   }
   if (!recorder.begin(&out, &error)) {
     say(err, QStringLiteral("cannot write %1: %2").arg(c.file, out.errorString()));
-    return exit_failure;
+    return kExitFailure;
   }
   say(err, QStringLiteral("recording port %1 to %2 (Ctrl+C stops)").arg(recorder.port()).arg(c.file));
   StopSignals signals_;
   QEventLoop loop;
-  int status = exit_ok;
+  int status = kExitOk;
   QObject::connect(&signals_, &StopSignals::stop_requested, &recorder, &Recorder::stop);
   QObject::connect(&recorder, &Recorder::finished, &loop, &QEventLoop::quit);
   QObject::connect(&recorder, &Recorder::failed, &loop, [&](const QString &message) {
     say(err, QStringLiteral("%1: %2").arg(c.file, message));
-    status = exit_failure;
+    status = kExitFailure;
     loop.quit();
   });
   loop.exec();
-  if (status == exit_ok)
+  if (status == kExitOk)
     say(err, QStringLiteral("recorded %1 to %2").arg(datagrams(recorder.count()), c.file));
   return status;
 }
@@ -479,18 +479,18 @@ int run_cli(const QList<QByteArray> &arguments, QTextStream &err) {
   const auto command = parse_command(arguments, &error);
   if (!command) {
     say(err, error);
-    err << "Try \"" << program << " --help\"." << Qt::endl;
-    return exit_usage;
+    err << "Try \"" << kProgram << " --help\"." << Qt::endl;
+    return kExitUsage;
   }
   switch (command->verb) {
   case Verb::help: {
     QTextStream out(stdout);
     out << usage_text();
-    return exit_ok;
+    return kExitOk;
   }
   case Verb::version:
-    err << program << " " << QCoreApplication::applicationVersion() << Qt::endl;
-    return exit_ok;
+    err << kProgram << " " << QCoreApplication::applicationVersion() << Qt::endl;
+    return kExitOk;
   case Verb::send:
     return run_send(*command, err);
   case Verb::record:
@@ -498,7 +498,7 @@ int run_cli(const QList<QByteArray> &arguments, QTextStream &err) {
   case Verb::play:
     return run_play(*command, err);
   }
-  return exit_usage;
+  return kExitUsage;
 }
 
 } // namespace tap

@@ -14,9 +14,9 @@ class QTextStream;
 
 namespace tap {
 
-inline constexpr int exit_ok = 0;
-inline constexpr int exit_failure = 1; // a file, a capture line or the network failed
-inline constexpr int exit_usage = 2;   // the command line or an address is wrong
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1; // a file, a capture line or the network failed
+inline constexpr int kExitUsage = 2;   // the command line or an address is wrong
 
 enum class Verb { help, version, send, record, play };
 

@@ -77,7 +77,7 @@ void Player::step() {
       emit finished();
       return;
     }
-    pass_start_ns_ = due_ns(next_ - 1) + qint64(loop_gap_ms * 1e6 / options_.speed);
+    pass_start_ns_ = due_ns(next_ - 1) + qint64(kLoopGapMs * 1e6 / options_.speed);
     next_ = 0;
   }
   const qint64 wait_ns = std::max<qint64>(0, due_ns(next_) - now);

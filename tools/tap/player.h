@@ -25,7 +25,7 @@ class Player : public QObject {
 public:
   // Pause between the last datagram of one pass and the first of the next
   // (divided by the speed), so that a loop never floods the receiver.
-  static constexpr double loop_gap_ms = 1000;
+  static constexpr double kLoopGapMs = 1000;
   // Nanoseconds on a monotonic clock; only differences count.
   using Clock = std::function<qint64()>;
 

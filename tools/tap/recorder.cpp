@@ -11,7 +11,7 @@ namespace {
 // Large enough for any UDP datagram: the tap keeps what was on the wire,
 // even what the screen itself would refuse as too long.
 constexpr qint64 read_buffer_size = 65536;
-constexpr int receive_buffer_bytes = 4 << 20;
+constexpr int kReceiveBufferBytes = 4 << 20;
 } // namespace
 
 Recorder::Recorder(RecordOptions options, QObject *parent)
@@ -30,7 +30,7 @@ bool Recorder::listen(QString *error) {
   }
   // The default buffer holds only about a hundred full-size datagrams; a
   // results program's burst would be cut.
-  socket_.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receive_buffer_bytes);
+  socket_.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReceiveBufferBytes);
   return true;
 }
 

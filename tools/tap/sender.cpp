@@ -3,16 +3,16 @@
 namespace tap {
 
 namespace {
-constexpr qsizetype max_udp_payload = 65507;
+constexpr qsizetype kMaxUdpPayload = 65507;
 }
 
 Sender::Sender(Endpoint to) : to_(std::move(to)) {}
 
 bool Sender::send(QByteArrayView payload, QString *error) {
-  if (payload.size() > max_udp_payload) {
+  if (payload.size() > kMaxUdpPayload) {
     *error = QStringLiteral("a datagram of %1 bytes is longer than UDP allows (%2)")
                  .arg(payload.size())
-                 .arg(max_udp_payload);
+                 .arg(kMaxUdpPayload);
     return false;
   }
   const qint64 n =
