@@ -1,23 +1,14 @@
 #include "frame_pacer.h"
 
+#include "steady_clock.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
-#include <chrono>
 #include <utility>
-
-namespace {
-
-qint64 steady_ns() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-} // namespace
 
 FramePacer::FramePacer(QObject *parent, Clock clock)
     : QObject(parent), clock_(clock ? std::move(clock) : Clock(steady_ns)), next_turn_(new QTimer(this)) {

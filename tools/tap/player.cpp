@@ -1,19 +1,10 @@
 #include "tap/player.h"
 
-#include <chrono>
+#include "toolkit/steady_clock.h"
+
 #include <cmath>
 
 namespace tap {
-
-namespace {
-
-qint64 steady_ns() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-} // namespace
 
 Player::Player(QList<CaptureRecord> records, Endpoint to, PlayOptions options, QObject *parent,
                Clock clock)
