@@ -2,43 +2,12 @@
 #include "app/startup.h"
 #include "screens/commentator_scratch.h"
 #include "screens/omnium_commentator_form.h"
-#include "support/recording_dialogs.h"
+#include "support/program_fixture.h"
 #include "support/test_env.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QUdpSocket>
-
-namespace {
-
-// The whole program's windows, listening on two ephemeral loopback ports.
-struct Program {
-  TempDataFolder data;
-  RecordingDialogs dialogs;
-  AppState state;
-  std::unique_ptr<CommentatorWindows> windows;
-
-  Program() {
-    state.seams = test_seams(dialogs, data.folder());
-    state.ports = {0, 0};
-    windows = std::make_unique<CommentatorWindows>(state);
-    main().show();
-  }
-  Tcommentator0_form &main() { return windows->main_window(); }
-  quint16 port(int i) { return main().receiver().local_port(i); }
-  int logged() { return int(main().log().lines().size()); }
-  // Sends one datagram and waits for its log line.
-  bool deliver(int listener, const QByteArray &d) {
-    const int before = logged();
-    const QString last = main().log().lines().value(before - 1);
-    return send_loopback(port(listener), d) &&
-           wait_until([&] {
-             return logged() > before || (logged() == 30 && main().log().lines().last() != last);
-           });
-  }
-};
-
-} // namespace
 
 class ScreensThroughListenersTest : public QObject {
   Q_OBJECT
@@ -69,7 +38,7 @@ void ScreensThroughListenersTest::each_kind_shows_its_window_data() {
 void ScreensThroughListenersTest::each_kind_shows_its_window() {
   QFETCH(QByteArray, datagram);
   QFETCH(int, kind);
-  Program p;
+  ProgramFixture p;
   QWidget *w = p.windows->screen(PacketKind(kind));
   QVERIFY(!w->isVisible());
   QVERIFY(p.deliver(kind % 2, datagram));
@@ -78,7 +47,7 @@ void ScreensThroughListenersTest::each_kind_shows_its_window() {
 }
 
 void ScreensThroughListenersTest::sprint_and_time_trial_leave_time_trial_in_front() {
-  Program p;
+  ProgramFixture p;
   QVERIFY(p.deliver(0, "{sprintf}+{title}S{tt}+{eop}"));
   QVERIFY(p.windows->screen(PacketKind::sprint)->isVisible());
   QWidget *tt = p.windows->screen(PacketKind::time_trial);
@@ -88,7 +57,7 @@ void ScreensThroughListenersTest::sprint_and_time_trial_leave_time_trial_in_fron
 void ScreensThroughListenersTest::burst_of_kinds_leaves_the_last_in_front() {
   // Screens asked for within one frame come forward together; the last one
   // asked must end up active, each of the others shown.
-  Program p;
+  ProgramFixture p;
   QUdpSocket sender;
   const QByteArray burst[] = {"{omnium}+{line}0{0}Rank{eop}", "{tt}+{standings}0{rnk}1{eop}",
                               "{sprintf}+{title}Sprint{eop}", "{ptsrace}+{standings}0{rnk}1{eop}",
@@ -104,7 +73,7 @@ void ScreensThroughListenersTest::burst_of_kinds_leaves_the_last_in_front() {
 }
 
 void ScreensThroughListenersTest::malformed_omnium_keeps_listener_alive() {
-  Program p;
+  ProgramFixture p;
   QVERIFY(p.deliver(0, "{omnium}+{lines}10"));
   auto *omnium = static_cast<Tomnium_commentator_form *>(p.windows->screen(PacketKind::omnium));
   QVERIFY(omnium->isVisible());
@@ -117,7 +86,7 @@ void ScreensThroughListenersTest::malformed_omnium_keeps_listener_alive() {
 
 // How fast: bench/hostile.
 void ScreensThroughListenersTest::huge_omnium_shape_is_capped() {
-  Program p;
+  ProgramFixture p;
   QVERIFY(p.deliver(1, "{omnium}+{lines}2000000000{cols}2000000000{line}0"));
   auto *omnium = static_cast<Tomnium_commentator_form *>(p.windows->screen(PacketKind::omnium));
   QCOMPARE(omnium->results().row_count(), 999);
@@ -125,7 +94,7 @@ void ScreensThroughListenersTest::huge_omnium_shape_is_capped() {
 }
 
 void ScreensThroughListenersTest::title_then_line_back_to_back_both_survive() {
-  Program p;
+  ProgramFixture p;
   QUdpSocket s;
   const QByteArray title = "{scratch}+{title}Keirin Heat 2{time}10.512{spd}68.49{eop}";
   const QByteArray line = "{scratch}+{list}0{rank}1{bib}12{name}A. RIDER{nat}GBR{eop}";
@@ -138,7 +107,7 @@ void ScreensThroughListenersTest::title_then_line_back_to_back_both_survive() {
 }
 
 void ScreensThroughListenersTest::every_window_is_named_by_its_caption() {
-  Program p;
+  ProgramFixture p;
   for (const CommentatorWindows::Named &n : p.windows->all_windows()) {
     // Some windows set their caption only when they are shown.
     n.window->show();

@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "support/recording_dialogs.h"
+#include "support/program_fixture.h"
 #include "support/test_env.h"
 
 #include <QAction>
@@ -16,28 +16,10 @@
 
 namespace {
 
-struct Program {
-  TempDataFolder data;
-  RecordingDialogs dialogs;
-  AppState state;
-  std::unique_ptr<CommentatorWindows> windows;
-
-  Program() {
-    write_file(data.file("commentator.dat"), "10.1.2.3\r\n");
-    state.seams = test_seams(dialogs, data.folder());
-    state.ports = {0, 0};
-    windows = std::make_unique<CommentatorWindows>(state);
-    main().show();
-    QFile::remove(data.file("commentator.dat")); // loaded; the end of the run writes it again
-  }
-  Tcommentator0_form &main() { return windows->main_window(); }
-  QWidget *window(const QString &name) const {
-    for (const CommentatorWindows::Named &n : windows->all_windows())
-      if (n.name == name)
-        return n.window;
-    return nullptr;
-  }
-};
+// The program starts with a listening address on file.
+void address_on_file(const TempDataFolder &data) {
+  write_file(data.file("commentator.dat"), "10.1.2.3\r\n");
+}
 
 QAction *menu_action(QMenuBar *bar, const QString &text) {
   for (QAction *top : bar->actions()) {
@@ -80,7 +62,8 @@ void StartupTest::closing_data() {
 void StartupTest::closing() {
   QFETCH(QString, window);
   QFETCH(bool, ends);
-  Program p;
+  ProgramFixture p(address_on_file);
+  QFile::remove(p.data.file("commentator.dat")); // loaded; the end of the run writes it again
   QSignalSpy end_asked(&p.main(), &Tcommentator0_form::terminate_requested);
   if (window == "E&xit") {
     QAction *exit = menu_action(p.main().menuBar(), window);
@@ -106,7 +89,7 @@ void StartupTest::closing() {
 }
 
 void StartupTest::suite_file_stores_the_start_up_state() {
-  Program p;
+  ProgramFixture p(address_on_file);
   const QList<QByteArray> lines =
       suite_settings_bytes(p.state.suite, suite_settings_sources(p.state)).split('\n');
   QCOMPARE(lines.value(62), QByteArray("0\r"));        // background, black
@@ -130,7 +113,7 @@ void StartupTest::outer_sizes_data() {
 void StartupTest::outer_sizes() {
   QFETCH(QString, window);
   QFETCH(QSize, outer);
-  Program p;
+  ProgramFixture p(address_on_file);
   QWidget *w = p.window(window);
   QVERIFY(w);
   w->show();
