@@ -48,15 +48,16 @@ protected:
   void showEvent(QShowEvent *event) override;
 
 private:
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery();
+
   QMenuBar *MainMenu1 = nullptr;
   QAction *Import1 = nullptr;
   QAction *BlankAllFrames1 = nullptr;
   QPlainTextEdit *Memo1 = nullptr;
   QLabel *Label1 = nullptr;
   QPushButton *BitBtn1 = nullptr;
-  void FormCreate();
-  void FormShow();
-  void FormCloseQuery();
 
   const Seams &seams_;
   std::unique_ptr<QdImportFrames> frames_;

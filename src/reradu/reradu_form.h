@@ -64,12 +64,6 @@ protected:
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
-  QLabel *Label1 = nullptr;
-  QLabel *Label2 = nullptr;
-  QPushButton *send_btn = nullptr;
-  QPushButton *prev_btn = nullptr;
-  QPushButton *next_btn = nullptr;
-  QPushButton *import_btn = nullptr;
   void FormCreate();
   void FormShow();
   void FormHide();
@@ -80,6 +74,13 @@ private:
   bool show_current_frame();
   void page_to(int frame);
   void send_frame(const RtdLines &lines);
+
+  QLabel *Label1 = nullptr;
+  QLabel *Label2 = nullptr;
+  QPushButton *send_btn = nullptr;
+  QPushButton *prev_btn = nullptr;
+  QPushButton *next_btn = nullptr;
+  QPushButton *import_btn = nullptr;
 
   ReraduState &state_;
   const Seams &seams_;

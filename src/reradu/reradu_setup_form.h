@@ -26,12 +26,13 @@ public:
   QComboBox *font_box() const { return ComboBox1; }
 
 private:
+  void FormCreate();
+
   QSpinBox *SpinEdit1 = nullptr;
   QSpinBox *SpinEdit2 = nullptr;
   QSpinBox *SpinEdit3 = nullptr;
   QComboBox *ComboBox1 = nullptr;
   QPushButton *BitBtn1 = nullptr;
-  void FormCreate();
   QdNameTables &names_;
 };
 
