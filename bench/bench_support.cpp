@@ -328,6 +328,7 @@ PaintCounter::~PaintCounter() {
 
 void PaintCounter::clear() {
   passes_.clear();
+  requests_.clear();
   armed_.clear();
   paints_.clear();
 }
@@ -342,8 +343,10 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   // A repaint pass is an update request that paints: requests the program
   // holds back paint nothing, so the pass is counted at its first paint.
   if (t == QEvent::UpdateRequest) {
-    if (w->isWindow())
+    if (w->isWindow()) {
       armed_[w] = true;
+      requests_[w].push_back(now_ns());
+    }
     return false;
   }
   QWidget *window = w->window();
@@ -358,6 +361,11 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
 const std::vector<qint64> &PaintCounter::passes(QWidget *window) const {
   auto it = passes_.find(window);
   return it == passes_.end() ? none_ : it->second;
+}
+
+const std::vector<qint64> &PaintCounter::requests(QWidget *window) const {
+  auto it = requests_.find(window);
+  return it == requests_.end() ? none_ : it->second;
 }
 
 qint64 PaintCounter::paint_events(QWidget *window) const {

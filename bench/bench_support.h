@@ -159,6 +159,9 @@ public:
   ~PaintCounter() override;
   void clear();
   const std::vector<qint64> &passes(QWidget *window) const;
+  // The time of every update request the window was sent (held ones again
+  // each time they come back): a change since its last repaint.
+  const std::vector<qint64> &requests(QWidget *window) const;
   qint64 paint_events(QWidget *window) const;
   // The most repaint passes of one window within one 60 Hz frame (fixed
   // frames of 16.67 ms from `from_ns`).
@@ -169,6 +172,7 @@ protected:
 
 private:
   std::map<QWidget *, std::vector<qint64>> passes_;
+  std::map<QWidget *, std::vector<qint64>> requests_;
   std::map<QWidget *, qint64> paints_;
   std::map<QWidget *, bool> armed_;
   std::vector<qint64> none_;

@@ -93,20 +93,39 @@ Run send_at(Program &program, PaintCounter &paints, double rate, qint64 count) {
   run.cpu_pct = 100.0 * double(main_thread_cpu_ns() - cpu0) / double(w1 - w0);
   program.on_handled = nullptr;
 
+  // A datagram changed a screen when the screen asked to be repainted after
+  // it was applied and before the next one was, or was already waiting to
+  // repaint: a datagram that repeats what a screen shows paints nothing, and
+  // the next paint is not its doing.
+  auto first_at_or_after = [](const std::vector<qint64> &v, qint64 t) {
+    return std::lower_bound(v.begin(), v.end(), t);
+  };
   for (qint64 i = 0; i < count; ++i) {
-    if (!applied_at[size_t(i)] || !sent_at[size_t(i)]) {
+    const qint64 t = applied_at[size_t(i)];
+    if (!t || !sent_at[size_t(i)]) {
       ++run.lost;
       continue;
     }
+    const qint64 next = i + 1 < count && applied_at[size_t(i + 1)] ? applied_at[size_t(i + 1)]
+                                                                   : t + 5000000;
     for (PacketKind k : kinds_of(mix.at(i % mix.size()))) {
-      const std::vector<qint64> &p = paints.passes(program.windows().screen(k));
-      auto it = std::lower_bound(p.begin(), p.end(), applied_at[size_t(i)]);
-      if (it == p.end()) {
+      QWidget *w = program.windows().screen(k);
+      const std::vector<qint64> &p = paints.passes(w);
+      const std::vector<qint64> &q = paints.requests(w);
+      auto pass = first_at_or_after(p, t);
+      const auto last_pass = pass == p.begin() ? qint64(0) : *(pass - 1);
+      auto req = first_at_or_after(q, last_pass);
+      const bool waiting = req != q.end() && *req <= t;
+      auto after = first_at_or_after(q, t);
+      const bool asked = after != q.end() && *after <= next;
+      if (!waiting && !asked)
+        continue;
+      if (pass == p.end()) {
         ++run.never_painted;
         continue;
       }
-      run.to_painted.push_back(double(*it - sent_at[size_t(i)]) / 1e6);
-      run.applied_to_painted.push_back(double(*it - applied_at[size_t(i)]) / 1e6);
+      run.to_painted.push_back(double(*pass - sent_at[size_t(i)]) / 1e6);
+      run.applied_to_painted.push_back(double(*pass - t) / 1e6);
     }
   }
   return run;
