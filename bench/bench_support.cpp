@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QEventLoop>
+#include <QPaintEvent>
 #include <QFile>
 #include <QHostAddress>
 #include <QUdpSocket>
@@ -331,6 +332,7 @@ void PaintCounter::clear() {
   requests_.clear();
   armed_.clear();
   paints_.clear();
+  pixels_.clear();
 }
 
 bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
@@ -351,6 +353,8 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   }
   QWidget *window = w->window();
   ++paints_[window];
+  for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
+    pixels_[window] += qint64(r.width()) * r.height();
   if (armed_[window]) {
     armed_[window] = false;
     passes_[window].push_back(now_ns());
@@ -366,6 +370,11 @@ const std::vector<qint64> &PaintCounter::passes(QWidget *window) const {
 const std::vector<qint64> &PaintCounter::requests(QWidget *window) const {
   auto it = requests_.find(window);
   return it == requests_.end() ? none_ : it->second;
+}
+
+qint64 PaintCounter::painted_pixels(QWidget *window) const {
+  auto it = pixels_.find(window);
+  return it == pixels_.end() ? 0 : it->second;
 }
 
 qint64 PaintCounter::paint_events(QWidget *window) const {

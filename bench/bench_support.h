@@ -163,6 +163,9 @@ public:
   // each time they come back): a change since its last repaint.
   const std::vector<qint64> &requests(QWidget *window) const;
   qint64 paint_events(QWidget *window) const;
+  // Pixels the window's widgets were asked to paint (each paint event's
+  // region, summed).
+  qint64 painted_pixels(QWidget *window) const;
   // The most repaint passes of one window within one 60 Hz frame (fixed
   // frames of 16.67 ms from `from_ns`).
   int max_passes_per_frame(QWidget *window, qint64 from_ns) const;
@@ -174,6 +177,7 @@ private:
   std::map<QWidget *, std::vector<qint64>> passes_;
   std::map<QWidget *, std::vector<qint64>> requests_;
   std::map<QWidget *, qint64> paints_;
+  std::map<QWidget *, qint64> pixels_;
   std::map<QWidget *, bool> armed_;
   std::vector<qint64> none_;
 };
