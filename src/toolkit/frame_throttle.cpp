@@ -1,0 +1,39 @@
+#include "frame_throttle.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace {
+
+qint64 steady_clock_ns() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+} // namespace
+
+FrameThrottle::FrameThrottle(std::function<void()> later, Clock clock)
+    : clock_(clock ? std::move(clock) : Clock(steady_clock_ns)) {
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&timer_, &QTimer::timeout, std::move(later));
+}
+
+void FrameThrottle::defer(qint64 wait_ns) {
+  if (timer_.isActive())
+    return;
+  timer_.start(int((std::max<qint64>(0, wait_ns) + 999999) / 1000000));
+}
+
+void FrameThrottle::request(const std::function<void()> &now_action) {
+  if (timer_.isActive())
+    return;
+  const qint64 wait = wait_ns();
+  if (wait > 0) {
+    defer(wait);
+    return;
+  }
+  now_action();
+}
