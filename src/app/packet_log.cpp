@@ -91,23 +91,20 @@ void PacketLogView::setModel(QAbstractItemModel *model) {
 }
 
 bool PacketLogView::can_move_picture() const {
-  // A selected or current row stays where it is while the lines move; rows
-  // that do not reach the bottom leave an empty part that must not move.
-  if (QAccessible::isActive() || selectionModel()->hasSelection() || currentIndex().isValid())
-    return false;
-  const int rows = model()->rowCount();
-  if (rows == 0)
-    return false;
-  const QRect last = visualRect(model()->index(rows - 1, 0));
-  return last.isValid() && last.bottom() >= viewport()->height() - 1;
+  // A selected row stays where it is while the lines move (the current row
+  // is not drawn apart).
+  return !QAccessible::isActive() && !selectionModel()->hasSelection() &&
+         model()->rowCount() > 0;
 }
 
 void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
                                 const QList<int> &roles) {
   const bool moved_up = std::exchange(moved_up_, false);
   if (moved_up && can_move_picture()) {
-    // Qt moves the pixels and repaints the strip that comes into view.
+    // Qt moves the pixels and repaints the strip that comes into view; the
+    // new last line is painted too, as the view may end below it.
     viewport()->scroll(0, -visualRect(model()->index(0, 0)).height());
+    viewport()->update(visualRect(model()->index(model()->rowCount() - 1, 0)));
     return;
   }
   // The item view's own handling works out every changed row's rectangle

@@ -40,7 +40,8 @@ private:
 // changed row by repainting the whole view with its scroll bars, which costs
 // more than the rest of a datagram; the log's rows never change size, so
 // repainting its rows is enough. When every line moved up one, the picture
-// moves up one row and only the row that comes into view is painted.
+// moves up one row and only the strip that comes into view and the new last
+// line are painted.
 class PacketLogView final : public QListView {
 public:
   explicit PacketLogView(QWidget *parent = nullptr);
