@@ -9,7 +9,11 @@
 #include <QDir>
 #include <QEvent>
 #include <QEventLoop>
+#include <QPaintEvent>
 #include <QFile>
+#include <QHostAddress>
+#include <QUdpSocket>
+#include <QVariant>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace bench {
 
@@ -69,6 +74,83 @@ void note(const QString &text) {
 }
 
 int failures() { return g_failures; }
+
+double median(std::vector<double> values) { return percentile(std::move(values), 50); }
+
+bool figure_runs(const QString &name, const std::vector<double> &runs, const QString &unit,
+                 const QString &target, const std::function<bool(double)> &pass) {
+  const double m = median(runs);
+  QString spread = QStringLiteral("%1 runs").arg(runs.size());
+  if (!runs.empty())
+    spread = QStringLiteral("min %1 max %2 of %3")
+                 .arg(*std::min_element(runs.begin(), runs.end()), 0, 'f', 3)
+                 .arg(*std::max_element(runs.begin(), runs.end()), 0, 'f', 3)
+                 .arg(runs.size());
+  const bool ok = !runs.empty() && pass(m);
+  figure(name, m, unit, target, ok);
+  note(QStringLiteral("  %1: median of runs, %2").arg(name, spread));
+  return ok;
+}
+
+namespace {
+QString cpu_model() {
+  QFile f(QStringLiteral("/proc/cpuinfo"));
+  if (!f.open(QIODevice::ReadOnly))
+    return QStringLiteral("unknown");
+  for (const QByteArray &line : f.readAll().split('\n'))
+    if (line.startsWith("model name"))
+      return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+  return QStringLiteral("unknown");
+}
+} // namespace
+
+double load_average() {
+  QFile f(QStringLiteral("/proc/loadavg"));
+  if (!f.open(QIODevice::ReadOnly))
+    return -1;
+  return f.readAll().split(' ').value(0).toDouble();
+}
+
+double bare_drain_per_s(qint64 count) {
+  std::atomic<qint64> received{0};
+  std::vector<std::unique_ptr<QUdpSocket>> sockets;
+  std::vector<quint16> ports;
+  for (int i = 0; i < 2; ++i) {
+    auto s = std::make_unique<QUdpSocket>();
+    if (!s->bind(QHostAddress::AnyIPv4, 0))
+      return 0;
+    s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(4 << 20));
+    QUdpSocket *raw = s.get();
+    QObject::connect(raw, &QUdpSocket::readyRead, raw, [raw, &received] {
+      char buf[1025];
+      while (raw->readDatagram(buf, sizeof buf) >= 0)
+        received.fetch_add(1, std::memory_order_relaxed);
+    });
+    ports.push_back(raw->localPort());
+    sockets.push_back(std::move(s));
+  }
+  SendPlan plan;
+  plan.mix = demo_mix();
+  plan.count = count;
+  plan.ports = ports;
+  plan.received = &received;
+  plan.window = 2000;
+  plan.time_limit_s = 20;
+  Sender sender(plan);
+  run_until(received, count, 25000, 1000, &sender);
+  sender.join();
+  const double secs = double(sender.end_ns() - sender.start_ns()) / 1e9;
+  return secs > 0 ? double(received.load()) / secs : 0;
+}
+
+void machine_note() {
+  const double drain = bare_drain_per_s();
+  note(QStringLiteral("machine: CPU \"%1\", %2 cores online, load average %3, bare drain %4/s")
+           .arg(cpu_model())
+           .arg(sysconf(_SC_NPROCESSORS_ONLN))
+           .arg(load_average(), 0, 'f', 2)
+           .arg(drain, 0, 'f', 0));
+}
 
 QList<QByteArray> demo_mix() {
   QFile f(QStringLiteral(DEMO_RACE));
@@ -172,7 +254,7 @@ void Sender::run() {
   done_ = true;
 }
 
-Program::Program() {
+Program::Program(bool show) {
   state_.seams.data_folder = DataFolder{dir_.path()};
   state_.seams.dialogs = &dialogs_;
   state_.seams.process_events = [] { QCoreApplication::processEvents(); };
@@ -188,6 +270,8 @@ Program::Program() {
     if (on_handled)
       on_handled(datagram, last_handled_ns);
   });
+  if (!show)
+    return;
   main.show();
   for (QWidget *w : shown_windows())
     w->show();
@@ -245,8 +329,10 @@ PaintCounter::~PaintCounter() {
 
 void PaintCounter::clear() {
   passes_.clear();
+  requests_.clear();
   armed_.clear();
   paints_.clear();
+  pixels_.clear();
 }
 
 bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
@@ -259,12 +345,16 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   // A repaint pass is an update request that paints: requests the program
   // holds back paint nothing, so the pass is counted at its first paint.
   if (t == QEvent::UpdateRequest) {
-    if (w->isWindow())
+    if (w->isWindow()) {
       armed_[w] = true;
+      requests_[w].push_back(now_ns());
+    }
     return false;
   }
   QWidget *window = w->window();
   ++paints_[window];
+  for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
+    pixels_[window] += qint64(r.width()) * r.height();
   if (armed_[window]) {
     armed_[window] = false;
     passes_[window].push_back(now_ns());
@@ -275,6 +365,16 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
 const std::vector<qint64> &PaintCounter::passes(QWidget *window) const {
   auto it = passes_.find(window);
   return it == passes_.end() ? none_ : it->second;
+}
+
+const std::vector<qint64> &PaintCounter::requests(QWidget *window) const {
+  auto it = requests_.find(window);
+  return it == requests_.end() ? none_ : it->second;
+}
+
+qint64 PaintCounter::painted_pixels(QWidget *window) const {
+  auto it = pixels_.find(window);
+  return it == pixels_.end() ? 0 : it->second;
 }
 
 qint64 PaintCounter::paint_events(QWidget *window) const {
@@ -315,6 +415,15 @@ qint64 resident_bytes(qint64 pid) {
       return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
   }
   return 0;
+}
+
+qint64 main_thread_cpu_ns() {
+  QFile f(QStringLiteral("/proc/self/task/%1/schedstat").arg(getpid()));
+  if (f.open(QIODevice::ReadOnly))
+    return f.readAll().split(' ').value(0).toLongLong();
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts); // called from the main thread
+  return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 qint64 cpu_ns(qint64 pid) {

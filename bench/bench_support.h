@@ -48,6 +48,18 @@ void note(const QString &text);
 // Number of FAIL lines printed so far (the exit status of a bench).
 int failures();
 
+// A figure measured in several runs: the median decides, min and max are
+// shown beside it.
+bool figure_runs(const QString &name, const std::vector<double> &runs, const QString &unit,
+                 const QString &target, const std::function<bool(double median)> &pass);
+double median(std::vector<double> values);
+
+// The machine a run was made on, so that runs on different machines can be
+// compared: the CPU model, the load average now, and the rate at which two
+// bare sockets drain the demo mix (the toolkit's limit here).
+void machine_note();
+double bare_drain_per_s(qint64 count = 50000);
+
 // The datagrams of the demo race, in order: every packet kind.
 QList<QByteArray> demo_mix();
 // The demo mix with every datagram padded to exactly `size` bytes by a tag
@@ -113,7 +125,8 @@ public:
 // listeners' handler is wrapped so that each handled datagram is counted.
 class Program {
 public:
-  Program();
+  // Without `show`, the windows are only created (nothing painted).
+  explicit Program(bool show = true);
   ~Program();
   CommentatorWindows &windows() { return *windows_; }
   quint16 port(int i) const;
@@ -146,7 +159,13 @@ public:
   ~PaintCounter() override;
   void clear();
   const std::vector<qint64> &passes(QWidget *window) const;
+  // The time of every update request the window was sent (held ones again
+  // each time they come back): a change since its last repaint.
+  const std::vector<qint64> &requests(QWidget *window) const;
   qint64 paint_events(QWidget *window) const;
+  // Pixels the window's widgets were asked to paint (each paint event's
+  // region, summed).
+  qint64 painted_pixels(QWidget *window) const;
   // The most repaint passes of one window within one 60 Hz frame (fixed
   // frames of 16.67 ms from `from_ns`).
   int max_passes_per_frame(QWidget *window, qint64 from_ns) const;
@@ -156,7 +175,9 @@ protected:
 
 private:
   std::map<QWidget *, std::vector<qint64>> passes_;
+  std::map<QWidget *, std::vector<qint64>> requests_;
   std::map<QWidget *, qint64> paints_;
+  std::map<QWidget *, qint64> pixels_;
   std::map<QWidget *, bool> armed_;
   std::vector<qint64> none_;
 };
@@ -168,5 +189,10 @@ double percentile(std::vector<double> values, double p);
 qint64 resident_bytes(qint64 pid = 0);
 // CPU time of a process (all its threads) in nanoseconds.
 qint64 cpu_ns(qint64 pid = 0);
+// CPU time of this process's main thread (the user-interface thread, where
+// the program does all its work) in nanoseconds.
+qint64 main_thread_cpu_ns();
+// The load average over the last minute.
+double load_average();
 
 } // namespace bench

@@ -5,7 +5,6 @@
 #include "protocol/fields.h"
 #include "protocol/text8.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/frame_pacer.h"
 #include "toolkit/logo.h"
 
 #include <QCloseEvent>
@@ -48,10 +47,6 @@ void fit_label(QLabel *l) {
   l->resize(std::max(l->minimumWidth(), l->sizeHint().width()), l->height());
 }
 
-// Screens come to the front at most once per display frame: a busy mixed feed
-// would otherwise restack and activate windows thousands of times a second.
-constexpr qint64 kFrameNs = FramePacer::kFrameNs;
-
 const QString kStandBy = QStringLiteral("stand by until TCP/IP packets received.......");
 
 // Under the packet log, as wide as it.
@@ -80,7 +75,11 @@ LevelColours level_colours(FeedLevel level) {
 
 Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
     : QMainWindow(parent), state_(state),
-      feed_(state.seams.now_ms ? state.seams.now_ms : FeedHealth::Clock(wall_clock_ms)) {
+      feed_(state.seams.now_ms ? state.seams.now_ms : FeedHealth::Clock(wall_clock_ms)),
+      // Screens come to the front at most once per display frame: a busy
+      // mixed feed would otherwise restack and activate windows thousands of
+      // times a second.
+      front_frame_([this] { bring_forward(); }) {
   run_ip_dialog = [](Tip_listening_address_form &d) { return d.exec() == QDialog::Accepted; };
   receiver_.set_handler([this](QByteArrayView datagram, QByteArrayView sender, int listener) {
     handle_datagram(datagram, sender, listener);
@@ -130,12 +129,6 @@ Tcommentator0_form::Tcommentator0_form(AppState &state, QWidget *parent)
   connect(exit, &QAction::triggered, this, &Tcommentator0_form::Exit1Click);
   QAction *ip = menuBar()->addAction(QStringLiteral("&IP Settings"));
   connect(ip, &QAction::triggered, this, &Tcommentator0_form::IPSettings1Click);
-
-  front_timer_.setSingleShot(true);
-  front_timer_.setTimerType(Qt::PreciseTimer);
-  connect(&front_timer_, &QTimer::timeout, this, &Tcommentator0_form::bring_forward);
-  front_clock_.start();
-  last_front_ns_ = -kFrameNs;
 
   const QSize client_size(796, kFeedLine.bottom() + 5);
   client->setMinimumSize(client_size);
@@ -287,15 +280,13 @@ void Tcommentator0_form::show_screen(PacketKind kind) {
     w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
   }
   w->show();
+  // Restacking and activating a window that is already in front costs a
+  // repaint of all of it on some displays and shows nothing new.
+  if (to_front_.isEmpty() && w == in_front_ && w->isActiveWindow())
+    return;
   to_front_.removeAll(w);
   to_front_.append(w);
-  if (front_timer_.isActive())
-    return;
-  const qint64 wait_ns = last_front_ns_ + kFrameNs - front_clock_.nsecsElapsed();
-  if (wait_ns <= 0)
-    bring_forward();
-  else
-    front_timer_.start(int((wait_ns + 999999) / 1000000));
+  front_frame_.request([this] { bring_forward(); });
 }
 
 void Tcommentator0_form::bring_forward() {
@@ -311,7 +302,8 @@ void Tcommentator0_form::bring_forward() {
   }
   if (last)
     last->activateWindow();
-  last_front_ns_ = front_clock_.nsecsElapsed();
+  in_front_ = last;
+  front_frame_.happened();
 }
 
 void Tcommentator0_form::process_events() {

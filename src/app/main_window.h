@@ -5,8 +5,8 @@
 #include "packet_log.h"
 #include "packet_receiver.h"
 #include "protocol/dispatcher.h"
+#include "toolkit/frame_throttle.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -89,9 +89,10 @@ private:
   std::array<Screen, 6> screens_{};
   // Screens waiting to come to the front, in the order the datagrams asked.
   QList<QPointer<QWidget>> to_front_;
-  QTimer front_timer_;
-  QElapsedTimer front_clock_;
-  qint64 last_front_ns_ = 0;
+  FrameThrottle front_frame_;
+  // The screen last brought to the front: asked again while it is still the
+  // active window, it is not restacked.
+  QPointer<QWidget> in_front_;
   Tip_listening_address_form *ip_dialog_ = nullptr;
 
   QLabel *Image1 = nullptr;

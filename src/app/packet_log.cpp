@@ -1,109 +1,11 @@
 #include "packet_log.h"
 
-#include "protocol/text8.h"
+#include "toolkit/text_cell_delegate.h"
 
-#include <QAbstractItemDelegate>
 #include <QAccessible>
-#include <QHash>
-#include <QPainter>
-#include <QSize>
-#include <QStaticText>
 
 #include <algorithm>
-
-namespace {
-
-// Draws a log line: its background, then its text from two pixels in, cut at
-// the row's end. Lines move up one row with every datagram, so each line's
-// laid-out text is kept while it is in the log: a repaint lays out only the
-// lines that came since the last one. Only the characters that can reach the
-// visible part are laid out: a datagram's line is up to 1024 characters and
-// the view shows a few hundred.
-class PacketLogDelegate final : public QAbstractItemDelegate {
-public:
-  using QAbstractItemDelegate::QAbstractItemDelegate;
-
-  void paint(QPainter *painter, const QStyleOptionViewItem &option,
-             const QModelIndex &index) const override {
-    const QRect r = option.rect;
-    const bool selected = option.state & QStyle::State_Selected;
-    painter->fillRect(r, selected ? option.palette.brush(QPalette::Highlight)
-                                  : index.data(Qt::BackgroundRole).value<QColor>());
-    const QString text = index.data(Qt::DisplayRole).toString();
-    if (text.isEmpty())
-      return;
-    const QRect inner = r.adjusted(2, 0, -2, 0);
-    const int visible_right = option.widget ? std::min(inner.right(), option.widget->width())
-                                            : inner.right();
-    if (visible_right <= inner.left())
-      return;
-    use_font(option.font);
-    const QFontMetrics metrics(option.font);
-    painter->save();
-    painter->setFont(option.font);
-    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
-                             : index.data(Qt::ForegroundRole).value<QColor>());
-    painter->setClipRect(inner, Qt::IntersectClip);
-    painter->drawStaticText(
-        QPoint(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2),
-        laid_out(text, chars_to_fill(visible_right - inner.left())));
-    painter->restore();
-  }
-
-  QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override {
-    return index.data(Qt::SizeHintRole).toSize();
-  }
-
-private:
-  struct Laid {
-    QStaticText text;
-    qsizetype chars = 0; // of the line laid out; all of it when it is shorter
-  };
-
-  void use_font(const QFont &font) const {
-    if (font == font_ && narrowest_ > 0)
-      return;
-    font_ = font;
-    cache_.clear();
-    // The narrowest character the log can hold (every 8-bit byte from the
-    // blank up); kerning can bring two closer, hence the margin.
-    const QFontMetricsF m(font);
-    qreal narrowest = m.horizontalAdvance(QLatin1Char(' '));
-    for (int b = 0x20; b <= 0xFF; ++b) {
-      const char byte = char(b);
-      const qreal a = m.horizontalAdvance(from_8bit(QByteArrayView(&byte, 1)));
-      if (a > 0)
-        narrowest = std::min(narrowest, a);
-    }
-    narrowest_ = std::max<qreal>(0.5, narrowest * 0.75);
-  }
-
-  qsizetype chars_to_fill(int pixels) const { return qsizetype(pixels / narrowest_) + 2; }
-
-  const QStaticText &laid_out(const QString &text, qsizetype chars) const {
-    auto it = cache_.find(text);
-    if (it != cache_.end() && (it->chars >= chars || it->chars >= text.size()))
-      return it->text;
-    // Twice the log's length: the lines on view stay, older ones go.
-    if (it == cache_.end() && cache_.size() >= 2 * PacketLog::kMaxLines + 8)
-      cache_.clear();
-    // Control characters may draw as nothing: such a line is laid out whole.
-    const bool controls = std::any_of(text.begin(), text.end(),
-                                      [](QChar c) { return c.unicode() < 0x20; });
-    const qsizetype take = controls ? text.size() : std::min(text.size(), chars);
-    Laid laid{QStaticText(text.left(take)), take};
-    laid.text.setTextFormat(Qt::PlainText);
-    laid.text.setPerformanceHint(QStaticText::AggressiveCaching);
-    laid.text.prepare(QTransform(), font_);
-    return cache_.insert(text, laid)->text;
-  }
-
-  mutable QHash<QString, Laid> cache_;
-  mutable QFont font_;
-  mutable qreal narrowest_ = 0;
-};
-
-} // namespace
+#include <utility>
 
 PacketLog::PacketLog(QObject *parent) : QAbstractListModel(parent) {}
 
@@ -120,6 +22,7 @@ bool PacketLog::add_line(const QString &line) {
   // for every datagram.
   lines_.removeFirst();
   lines_.append(line);
+  emit moved_up();
   emit dataChanged(index(0), index(int(lines_.size()) - 1),
                    {Qt::DisplayRole, Qt::AccessibleTextRole});
   return true;
@@ -164,11 +67,46 @@ QVariant PacketLog::data(const QModelIndex &index, int role) const {
 }
 
 PacketLogView::PacketLogView(QWidget *parent) : QListView(parent) {
-  setItemDelegate(new PacketLogDelegate(this));
+  // Lines move up one row with every datagram: each line's layout is kept
+  // while it is in the log (twice its length: the lines on view stay, older
+  // ones go), so a repaint lays out only the lines that came since the last.
+  setItemDelegate(new TextCellDelegate(
+      [](const QModelIndex &index, const QStyleOptionViewItem &option) {
+        return TextCellLook{index.data(Qt::DisplayRole).toString(),
+                            index.data(Qt::BackgroundRole).value<QColor>(),
+                            index.data(Qt::ForegroundRole).value<QColor>(), QColor(),
+                            option.font};
+      },
+      [](const QModelIndex &index) { return index.data(Qt::SizeHintRole).toSize(); },
+      2 * PacketLog::kMaxLines + 8, this));
+}
+
+void PacketLogView::setModel(QAbstractItemModel *model) {
+  if (auto *old = qobject_cast<PacketLog *>(this->model()))
+    disconnect(old, &PacketLog::moved_up, this, nullptr);
+  QListView::setModel(model);
+  moved_up_ = false;
+  if (auto *log = qobject_cast<PacketLog *>(model))
+    connect(log, &PacketLog::moved_up, this, [this] { moved_up_ = true; });
+}
+
+bool PacketLogView::can_move_picture() const {
+  // A selected row stays where it is while the lines move (the current row
+  // is not drawn apart).
+  return !QAccessible::isActive() && !selectionModel()->hasSelection() &&
+         model()->rowCount() > 0;
 }
 
 void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
                                 const QList<int> &roles) {
+  const bool moved_up = std::exchange(moved_up_, false);
+  if (moved_up && can_move_picture()) {
+    // Qt moves the pixels and repaints the strip that comes into view; the
+    // new last line is painted too, as the view may end below it.
+    viewport()->scroll(0, -visualRect(model()->index(0, 0)).height());
+    viewport()->update(visualRect(model()->index(model()->rowCount() - 1, 0)));
+    return;
+  }
   // The item view's own handling works out every changed row's rectangle
   // and tells a screen reader; without one listening, the rows on view are
   // simply repainted.

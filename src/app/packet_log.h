@@ -25,6 +25,11 @@ public:
   int rowCount(const QModelIndex &parent = {}) const override;
   QVariant data(const QModelIndex &index, int role) const override;
 
+signals:
+  // Every line moved up one row and a new one came last; the change of
+  // every row is signalled right after.
+  void moved_up();
+
 private:
   QStringList lines_;
   QColor background_ = Qt::black;
@@ -34,12 +39,20 @@ private:
 // The log's view, drawing lines with kept layouts. QListView answers a
 // changed row by repainting the whole view with its scroll bars, which costs
 // more than the rest of a datagram; the log's rows never change size, so
-// repainting its rows is enough.
+// repainting its rows is enough. When every line moved up one, the picture
+// moves up one row and only the strip that comes into view and the new last
+// line are painted.
 class PacketLogView final : public QListView {
 public:
   explicit PacketLogView(QWidget *parent = nullptr);
+  void setModel(QAbstractItemModel *model) override;
 
 protected:
   void dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
                    const QList<int> &roles) override;
+
+private:
+  bool can_move_picture() const;
+
+  bool moved_up_ = false; // the next change of every row is a move up
 };

@@ -2,8 +2,9 @@
 
 #include "steady_clock.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -27,12 +28,12 @@ void FramePacer::watch(QWidget *window) {
   if (!window || windows_.count(window))
     return;
   Window &w = windows_[window];
-  w.timer = new QTimer(this);
-  w.timer->setSingleShot(true);
-  w.timer->setTimerType(Qt::PreciseTimer);
-  connect(w.timer, &QTimer::timeout, window, [window] {
-    QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
-  });
+  w.frame = std::make_unique<FrameThrottle>(
+      [window] {
+        QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest),
+                                    Qt::LowEventPriority);
+      },
+      clock_);
   connect(window, &QObject::destroyed, this, &FramePacer::forget);
   // One filter on the application sees both a window's update requests and
   // the paints of its widgets: a repaint is timed by its first paint, which
@@ -50,7 +51,6 @@ void FramePacer::forget(QObject *window) {
   auto it = windows_.find(window);
   if (it == windows_.end())
     return;
-  delete it->second.timer;
   windows_.erase(it);
 }
 
@@ -61,7 +61,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
     auto it = windows_.find(static_cast<QWidget *>(watched)->window());
     if (it != windows_.end() && it->second.passed) {
       it->second.passed = false;
-      it->second.last_paint_ns = clock_();
+      it->second.frame->happened();
     }
     return false;
   }
@@ -73,16 +73,34 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
         w.passed = true;
     return false;
   }
-  if (event->type() != QEvent::UpdateRequest)
+  switch (event->type()) {
+  case QEvent::WindowActivate:
+  case QEvent::WindowDeactivate:
+  case QEvent::Hide:
+  case QEvent::Move:
+  case QEvent::Resize:
+  case QEvent::WindowStateChange:
+    // Which window covers which may have changed.
+    if (windows_.count(watched))
+      release_uncovered();
     return false;
+  case QEvent::UpdateRequest:
+    break;
+  default:
+    return false;
+  }
   auto it = windows_.find(watched);
   if (it == windows_.end())
     return false;
   Window &w = it->second;
-  const qint64 now = clock_();
-  const qint64 due = w.last_paint_ns + kFrameNs;
-  if (now < due) {
-    hold(w, due - now);
+  if (is_covered(static_cast<QWidget *>(watched))) {
+    ++held_;
+    w.covered = true;
+    return true;
+  }
+  const qint64 wait = w.frame->wait_ns();
+  if (wait > 0) {
+    hold(w, wait);
     return true;
   }
   if (painted_this_turn_) {
@@ -95,10 +113,33 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   return false;
 }
 
+bool FramePacer::is_covered(QWidget *window) const {
+  // The active window is the one in front: the program brings a screen
+  // forward and activates it together, and so does a click.
+  QWidget *front = QApplication::activeWindow();
+  if (!front || front == window || !windows_.count(front) || !front->isVisible())
+    return false;
+  // Only a window that fills its screen counts: another window may be
+  // moved aside at any time, and the program's screens fill theirs.
+  const QScreen *screen = front->screen();
+  if (!screen || screen != window->screen())
+    return false;
+  const QRect covers = front->frameGeometry();
+  return covers.contains(screen->geometry()) && covers.contains(window->frameGeometry());
+}
+
+void FramePacer::release_uncovered() {
+  for (auto &[window, w] : windows_) {
+    if (!w.covered || is_covered(static_cast<QWidget *>(window)))
+      continue;
+    w.covered = false;
+    w.frame->defer(0);
+  }
+}
+
 void FramePacer::hold(Window &w, qint64 wait_ns) {
   // The repaint manager posts no other request until this one is delivered,
   // so one timer per window is enough.
   ++held_;
-  if (!w.timer->isActive())
-    w.timer->start(int((wait_ns + 999999) / 1000000));
+  w.frame->defer(wait_ns);
 }

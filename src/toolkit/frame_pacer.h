@@ -1,8 +1,11 @@
 #pragma once
 
+#include "frame_throttle.h"
+
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <unordered_map>
 
 class QTimer;
@@ -18,9 +21,14 @@ class QWidget;
 // a time, with a turn of the event loop between two of them: datagrams that
 // came meanwhile are read before the next window paints, instead of waiting
 // for every window.
+//
+// A window that the program's active window covers entirely, filling the
+// whole screen as the race screens do, shows
+// nothing of what changes in it: its repaint is held until it is uncovered,
+// and then paints everything that changed meanwhile in one pass.
 class FramePacer final : public QObject {
 public:
-  static constexpr qint64 kFrameNs = 16666667; // 60 Hz
+  static constexpr qint64 kFrameNs = FrameThrottle::kFrameNs;
   // Nanoseconds on a monotonic clock; only differences count.
   using Clock = std::function<qint64()>;
 
@@ -37,11 +45,15 @@ protected:
 
 private:
   struct Window {
-    qint64 last_paint_ns = -kFrameNs; // the first paint of its last repaint
-    bool passed = false;              // a request went through, its paint is to come
-    QTimer *timer = nullptr;
+    // Timed by the first paint of its last repaint; a held request is
+    // posted again when the frame is over.
+    std::unique_ptr<FrameThrottle> frame;
+    bool passed = false; // a request went through, its paint is to come
+    bool covered = false; // a request is held until the window is uncovered
   };
   void forget(QObject *window);
+  bool is_covered(QWidget *window) const;
+  void release_uncovered();
   void hold(Window &w, qint64 wait_ns);
 
   Clock clock_;

@@ -1,94 +1,16 @@
 #include "text_grid.h"
 
 #include "protocol/text8.h"
+#include "text_cell_delegate.h"
 
-#include <QAbstractItemDelegate>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
-#include <QStaticText>
 
 #include <algorithm>
-
-// Draws a cell as the screens' tables always looked: its background, the
-// lines on its right and bottom edges where the grid has lines, then its text
-// from two pixels in, cut at the cell's edge (never shortened with an
-// ellipsis). The laid-out text of each distinct cell value is kept, so a
-// repaint does not shape the same names and times again; the general item
-// delegate costs several times more per cell than the change that caused it.
-// One delegate serves all parts of a grid.
-class TextGridDelegate final : public QAbstractItemDelegate {
-public:
-  TextGridDelegate(const TextGridModel &model, QObject *parent)
-      : QAbstractItemDelegate(parent), model_(model) {}
-
-  void set_lines(bool on) { lines_ = on; }
-
-  void paint(QPainter *painter, const QStyleOptionViewItem &option,
-             const QModelIndex &index) const override {
-    const int col = index.column();
-    const int row = index.row();
-    const bool selected = option.state & QStyle::State_Selected;
-    QRect r = option.rect;
-    if (r.width() <= 0 || r.height() <= 0)
-      return;
-    if (lines_) {
-      const QColor line = grid_line_colour(model_.cell_colour());
-      painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), line);
-      painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), line);
-      r.adjust(0, 0, -1, -1);
-    }
-    painter->fillRect(r, selected ? option.palette.color(QPalette::Highlight)
-                                  : model_.is_fixed(col, row) ? model_.fixed_colour()
-                                                              : model_.cell_colour());
-    const QByteArray text = model_.cell(col, row);
-    if (text.isEmpty())
-      return;
-    const QStaticText &laid = laid_out(text);
-    const QRect inner = r.adjusted(2, 0, -2, 0);
-    if (inner.width() <= 0)
-      return;
-    const QFontMetrics metrics(model_.font());
-    const QPoint at(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2);
-    painter->save();
-    painter->setFont(model_.font());
-    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
-                             : model_.text_colour());
-    if (laid.size().width() > inner.width() || metrics.height() > inner.height())
-      painter->setClipRect(inner, Qt::IntersectClip);
-    painter->drawStaticText(at, laid);
-    painter->restore();
-  }
-
-  QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override {
-    return {model_.col_width(index.column()), model_.row_height(index.row())};
-  }
-
-  void forget_layouts() { cache_.clear(); }
-
-private:
-  static constexpr qsizetype kMaxCached = 4096;
-
-  const QStaticText &laid_out(const QByteArray &text) const {
-    auto it = cache_.find(text);
-    if (it != cache_.end())
-      return *it;
-    if (cache_.size() >= kMaxCached)
-      cache_.clear();
-    QStaticText laid(from_8bit(text));
-    laid.setTextFormat(Qt::PlainText);
-    laid.setPerformanceHint(QStaticText::AggressiveCaching);
-    laid.prepare(QTransform(), model_.font());
-    return *cache_.insert(text, laid);
-  }
-
-  const TextGridModel &model_;
-  bool lines_ = true;
-  mutable QHash<QByteArray, QStaticText> cache_;
-};
 
 QColor grid_line_colour(QColor cell) {
   return cell.lightness() < 160 ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0x80, 0x80);
@@ -407,7 +329,22 @@ TextGrid::TextGrid(TextGridModel &model, QWidget *parent) : QTableView(parent), 
 
 void TextGrid::set_up() {
   setModel(&model_);
-  delegate_ = new TextGridDelegate(model_, this);
+  // One delegate serves all parts of a grid.
+  delegate_ = new TextCellDelegate(
+      [this](const QModelIndex &index, const QStyleOptionViewItem &) {
+        const int col = index.column();
+        const int row = index.row();
+        return TextCellLook{from_8bit(model_.cell(col, row)),
+                            model_.is_fixed(col, row) ? model_.fixed_colour()
+                                                      : model_.cell_colour(),
+                            model_.text_colour(),
+                            grid_lines_ ? grid_line_colour(model_.cell_colour()) : QColor(),
+                            model_.font()};
+      },
+      [this](const QModelIndex &index) {
+        return QSize(model_.col_width(index.column()), model_.row_height(index.row()));
+      },
+      kKeptLayouts, this);
   setItemDelegate(delegate_);
   set_up_view(this);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -465,7 +402,6 @@ void TextGrid::set_scroll_bars(Qt::ScrollBarPolicy horizontal, Qt::ScrollBarPoli
 
 void TextGrid::set_grid_lines(bool on) {
   grid_lines_ = on;
-  delegate_->set_lines(on);
   viewport()->update();
   for (QTableView *p : parts())
     p->viewport()->update();

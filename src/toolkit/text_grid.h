@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class TextGridDelegate;
+class TextCellDelegate;
 
 // A grid of 8-bit text cells with the behaviour the screens were designed
 // for: counts never below 1, fixed heading rows and columns, a default column
@@ -183,7 +183,9 @@ private:
   // Set only when the grid holds its own model.
   std::unique_ptr<TextGridModel> own_model_;
   TextGridModel &model_;
-  TextGridDelegate *delegate_ = nullptr;
+  // Cell texts whose layouts are kept: every name and time a meeting shows.
+  static constexpr qsizetype kKeptLayouts = 4096;
+  TextCellDelegate *delegate_ = nullptr;
   // The fixed rows (top_), the fixed columns (left_) and where they meet.
   QTableView *top_ = nullptr;
   QTableView *left_ = nullptr;

@@ -2,6 +2,7 @@
 #include "protocol/text8.h"
 
 #include <QImage>
+#include <QScreen>
 #include <QTest>
 
 class PacketLogViewTest : public QObject {
@@ -9,6 +10,8 @@ class PacketLogViewTest : public QObject {
 private slots:
   void long_line_reaches_the_right_edge_data();
   void long_line_reaches_the_right_edge();
+  void shown_picture_matches_a_fresh_one_data();
+  void shown_picture_matches_a_fresh_one();
 };
 
 void PacketLogViewTest::long_line_reaches_the_right_edge_data() {
@@ -44,6 +47,62 @@ void PacketLogViewTest::long_line_reaches_the_right_edge() {
     for (int y = 0; y < 13 && !lit; ++y)
       lit = qGray(image.pixel(x, y)) > 64;
   QVERIFY(lit);
+}
+
+namespace {
+
+void turn_event_loop(int times) {
+  for (int i = 0; i < times; ++i) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+  }
+}
+
+} // namespace
+
+void PacketLogViewTest::shown_picture_matches_a_fresh_one_data() {
+  // Lines that move up in a full log move the shown picture instead of
+  // painting it again: what is on the screen must still be what a fresh
+  // paint of the log gives.
+  QTest::addColumn<int>("lines");
+  QTest::addColumn<int>("per_turn");
+  QTest::addColumn<int>("height");
+  QTest::addColumn<bool>("scrolled_up");
+  QTest::newRow("full log, a line a turn") << 45 << 1 << 120 << false;
+  QTest::newRow("full log, lines come faster than paints") << 70 << 7 << 120 << false;
+  QTest::newRow("height not a whole number of rows") << 45 << 2 << 127 << false;
+  QTest::newRow("view taller than the log") << 45 << 1 << 500 << false;
+  QTest::newRow("scrolled up by the user") << 45 << 1 << 120 << true;
+}
+
+void PacketLogViewTest::shown_picture_matches_a_fresh_one() {
+  QFETCH(int, lines);
+  QFETCH(int, per_turn);
+  QFETCH(int, height);
+  QFETCH(bool, scrolled_up);
+  PacketLog log;
+  log.set_colours(Qt::black, Qt::white);
+  PacketLogView view;
+  view.setModel(&log);
+  view.setUniformItemSizes(true);
+  view.resize(400, height);
+  view.show();
+  turn_event_loop(3);
+  for (int i = 0; i < lines; ++i) {
+    log.add_line(QStringLiteral("127.0.0.1>{scratch}+{line}%1{rider}%2").arg(i).arg(i * 7));
+    if (i == PacketLog::kMaxLines)
+      scrolled_up ? view.scrollToTop() : view.scrollToBottom();
+    if (i % per_turn == per_turn - 1)
+      turn_event_loop(3);
+  }
+  turn_event_loop(3);
+  QWidget *vp = view.viewport();
+  const QPoint at = vp->mapTo(&view, QPoint(0, 0));
+  const QImage shown =
+      view.screen()->grabWindow(view.winId(), at.x(), at.y(), vp->width(), vp->height()).toImage();
+  const QImage fresh = vp->grab().toImage();
+  QCOMPARE(shown.size(), fresh.size());
+  QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(PacketLogViewTest)

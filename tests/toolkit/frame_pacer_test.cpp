@@ -1,8 +1,10 @@
 #include "toolkit/frame_pacer.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -81,6 +83,8 @@ private slots:
   void changes_paint_at_most_once_a_frame_and_the_last_is_painted();
   void a_change_after_a_quiet_frame_paints_at_once();
   void windows_paint_in_separate_turns();
+  void a_covered_window_paints_when_uncovered_data();
+  void a_covered_window_paints_when_uncovered();
 };
 
 void FramePacerTest::changes_paint_at_most_once_a_frame_and_the_last_is_painted() {
@@ -140,6 +144,46 @@ void FramePacerTest::windows_paint_in_separate_turns() {
   QCoreApplication::sendPostedEvents();
   QCOMPARE(int(la->last_painted == "a2") + int(lb->last_painted == "b2"), 1);
   QVERIFY(spin_until([&] { return la->last_painted == "a2" && lb->last_painted == "b2"; }));
+}
+
+void FramePacerTest::a_covered_window_paints_when_uncovered_data() {
+  // The window in front, as a part of its screen.
+  QTest::addColumn<QMargins>("short_of_screen");
+  QTest::addColumn<bool>("held");
+  QTest::newRow("covered by a window filling the screen") << QMargins() << true;
+  QTest::newRow("covered by a window short of the screen") << QMargins(0, 0, 0, 100) << false;
+  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false;
+}
+
+void FramePacerTest::a_covered_window_paints_when_uncovered() {
+  // A window behind the active one changes: it paints only when it can be
+  // seen, and then shows the last change.
+  QFETCH(QMargins, short_of_screen);
+  QFETCH(bool, held);
+  TestClock clock;
+  QWidget back, over;
+  auto *label = new PaintedLabel(QStringLiteral("start"), &back, clock);
+  label->resize(200, 50);
+  FramePacer pacer(nullptr, clock.clock());
+  pacer.watch(&back);
+  pacer.watch(&over);
+  back.setGeometry(100, 100, 200, 50);
+  over.setGeometry(back.screen()->geometry() - short_of_screen);
+  back.show();
+  over.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&back));
+  QVERIFY(QTest::qWaitForWindowExposed(&over));
+  over.activateWindow();
+  QVERIFY(spin_until([&] { return QApplication::activeWindow() == &over; }));
+  spin(50);
+  for (int i = 1; i <= 3; ++i) {
+    clock.now_ns += FramePacer::kFrameNs;
+    label->setText(QStringLiteral("change %1").arg(i));
+    spin(30);
+  }
+  QCOMPARE(label->last_painted == QStringLiteral("change 3"), !held);
+  back.activateWindow();
+  QVERIFY(spin_until([&] { return label->last_painted == QStringLiteral("change 3"); }));
 }
 
 QTEST_MAIN(FramePacerTest)
