@@ -162,7 +162,8 @@ try {
   await expectScreen(front, truth.screens[truth.front], `"/" after the race (front ${truth.front})`);
 
   // Each screen's own address, loaded afresh (the snapshot), shows that screen.
-  const page = await browser.newPage({ viewport: { width: 360, height: 740 } });
+  const page = await browser.newPage();
+  await page.setViewportSize({ width: 360, height: 740 });
   for (const name of ROUTES) {
     await page.goto(`${base}/${name}`);
     await expectScreen(page, truth.screens[name], `/${name}`);
@@ -184,8 +185,9 @@ try {
     fail(e.message);
   }
 
-  // The program gone: the page says so.
-  await stop(program);
+  // The program ends cleanly on SIGTERM, and the page says it is gone.
+  const status = await stop(program);
+  if (status !== 0) fail(`the program ended with ${status} on SIGTERM`);
   try {
     await waitFor('"Not connected"', () => front.locator('#offline').isVisible(), 10000);
   } catch (e) {

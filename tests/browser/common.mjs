@@ -91,13 +91,16 @@ export function run(exe, args, ms) {
   });
 }
 
+// Ends a program with SIGTERM (SIGKILL after 5 s); resolves with its exit
+// status, or the signal's name when it did not end by itself.
 export function stop(child) {
   return new Promise((resolve) => {
-    if (!child || child.exitCode !== null || child.signalCode !== null) return resolve();
+    if (!child) return resolve(null);
+    if (child.exitCode !== null || child.signalCode !== null) return resolve(child.exitCode ?? child.signalCode);
     const timer = setTimeout(() => child.kill('SIGKILL'), 5000);
-    child.once('exit', () => {
+    child.once('exit', (code, signal) => {
       clearTimeout(timer);
-      resolve();
+      resolve(code ?? signal);
     });
     child.kill('SIGTERM');
   });

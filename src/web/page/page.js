@@ -7,7 +7,7 @@
   const NAMES = ['scratch', 'omnium', 'points-race', 'sprint', 'time-trial', 'frame'];
   const LEVELS = ['waiting', 'ok', 'amber', 'red'];
   const RECONNECT_MS = 2000;
-  const MIN_FONT_PX = 13;   // smallest text a phone still reads at arm's length
+  const MIN_FONT_PX = 14;   // smallest text a phone still reads at arm's length
   const MAX_SCALE = 1.25;   // a wide tablet may show the tables a little larger
 
   const route = location.pathname.replace(/^\/+|\/+$/g, '');
