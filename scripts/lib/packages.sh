@@ -6,6 +6,7 @@
 build_packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  qt6-httpserver-dev qt6-websockets-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-dseg
 )
 
