@@ -171,9 +171,12 @@ try {
 
   // Markup from a Packet stays text.
   await page.goto(`${base}/scratch`);
-  const shownAsText = await page.evaluate(
-    (h) => [...document.querySelectorAll('#screen td')].some((td) => td.textContent === h), HOSTILE);
-  if (!shownAsText) fail('the scratch name with markup is not shown as its text');
+  try {
+    await waitFor('the scratch name with markup shown as its text', () => page.evaluate(
+      (h) => [...document.querySelectorAll('#screen td')].some((td) => td.textContent === h), HOSTILE), 10000);
+  } catch (e) {
+    fail(e.message);
+  }
   if (dialogs.length) fail(`a Packet opened a dialog: ${dialogs.join(', ')}`);
 
   // "/" follows the front: a Packet for another screen brings it forward.
@@ -182,7 +185,9 @@ try {
     await waitFor('"/" to follow the omnium to the front',
       async () => (await front.evaluate(() => document.getElementById('screen').dataset.screen)) === 'omnium', 10000);
   } catch (e) {
-    fail(e.message);
+    const seen = await front.evaluate(() => [document.getElementById('screen').dataset.screen,
+      document.getElementById('offline').hidden]);
+    fail(`${e.message} (shows "${seen[0]}", connected: ${seen[1]})`);
   }
 
   // The program ends cleanly on SIGTERM, and the page says it is gone.
