@@ -124,7 +124,9 @@ private:
       responder.writeHeader("Allow", "GET");
     responder.writeHeader("Content-Type", type);
     responder.writeHeader("Content-Length", QByteArray::number(body.size()));
-    responder.writeBody(body);
+    // A HEAD answer has no body: bytes after it would be read as the start
+    // of the next answer on the connection.
+    responder.writeBody(request.method() == QHttpServerRequest::Method::Head ? QByteArray() : body);
   }
 
   QHash<QByteArray, QByteArray> files_;

@@ -7,6 +7,7 @@
 #include "support/test_env.h"
 #include "web/browser_view.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -182,7 +183,9 @@ void BrowserViewTest::routes() {
   QVERIFY2(s.error.isEmpty(), qPrintable(s.error));
   QNetworkAccessManager net;
   QNetworkRequest request(QUrl(QStringLiteral("http://%1%2").arg(s.host(), path)));
-  std::unique_ptr<QNetworkReply> reply(net.sendCustomRequest(request, method, QByteArray("x")));
+  // HEAD through its own call: as a custom verb the reply would wait for a body.
+  std::unique_ptr<QNetworkReply> reply(method == "HEAD" ? net.head(request)
+                                                        : net.sendCustomRequest(request, method, QByteArray("x")));
   QSignalSpy finished(reply.get(), &QNetworkReply::finished);
   QVERIFY(finished.wait(5000));
   QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
@@ -213,18 +216,18 @@ void BrowserViewTest::snapshot_then_one_message_per_change() {
            QStringList({"frame", "omnium", "points-race", "scratch", "sprint", "time-trial"}));
   QCOMPARE(snapshot["screens"]["sprint"]["texts"][0]["text"].toString(), "Before");
 
-  // Many changes within a frame reach the viewer as one whole screen.
+  // Many changes between two turns of the event loop reach the viewer as
+  // one message holding the whole screen as it is after the last.
   const qint64 before = s.view.messages_sent();
+  QSignalSpy sent(&s.view, &BrowserView::sent);
   for (int i = 0; i < 50; ++i)
     s.omnium.apply_packet("{omnium}+{line}1{0}" + QByteArray::number(i));
+  QVERIFY(sent.wait(5000));
+  QCOMPARE(s.view.messages_sent() - before, 1);
   const QJsonObject change = v.wait_for("screen");
   QCOMPARE(change["screen"]["name"].toString(), "omnium");
-  QSignalSpy sent(&s.view, &BrowserView::sent);
-  if (cell(v.of_type("screen").last()["screen"].toObject(), "results", 1, 0) != "49")
-    QVERIFY(sent.wait(2000));
-  QCOMPARE(cell(v.wait_for("screen", int(s.view.messages_sent() - before))["screen"].toObject(), "results", 1, 0),
-           "49");
-  QVERIFY2(s.view.messages_sent() - before <= 3, qPrintable(QString::number(s.view.messages_sent() - before)));
+  QCOMPARE(cell(change["screen"].toObject(), "results", 1, 0), "49");
+  QCOMPARE(v.of_type("screen").size(), 1);
 }
 
 void BrowserViewTest::front_and_feed() {
@@ -310,7 +313,8 @@ void BrowserViewTest::stalled_viewer_is_dropped() {
   // A wide table makes each change big; datagrams keep coming.
   s.omnium.apply_packet("{omnium}+{lines}300{cols}100{line}0{0}Rank");
   int applied = 0;
-  for (int i = 0; i < 5000 && s.view.client_count() == 2; ++i) {
+  const QDeadlineTimer deadline(60000);
+  for (int i = 0; i < 5000 && s.view.client_count() == 2 && !deadline.hasExpired(); ++i) {
     s.omnium.apply_packet("{omnium}+{line}299{0}" + QByteArray::number(i));
     ++applied;
     QSignalSpy sent(&s.view, &BrowserView::sent);
