@@ -142,6 +142,8 @@ const guard = setTimeout(() => {
 try {
   const capture = captureWithExtras(work);
   const truth = JSON.parse(await run(truthExe, [capture], 30000));
+  // The feed turns red after 2 s of silence, so the page's badge shows soon.
+  fs.writeFileSync(path.join(work, 'feedhealth.ini'), '[feed]\namber_after_seconds=1\nred_after_seconds=2\n');
   const port = await freePort();
   program = startCommentator(commentatorExe, work, port);
   await waitForHttp(port, 15000);
@@ -188,6 +190,14 @@ try {
     const seen = await front.evaluate(() => [document.getElementById('screen').dataset.screen,
       document.getElementById('offline').hidden]);
     fail(`${e.message} (shows "${seen[0]}", connected: ${seen[1]})`);
+  }
+
+  // The feed silent past its red time: the page wears the screens' badge.
+  try {
+    await waitFor('the "NO DATA" badge', async () => /^NO DATA \d+:\d\d$/.test(
+      await front.evaluate(() => (document.getElementById('stale').hidden ? '' : document.getElementById('stale').textContent))), 10000);
+  } catch (e) {
+    fail(e.message);
   }
 
   // The program ends cleanly on SIGTERM, and the page says it is gone.
