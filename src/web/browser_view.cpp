@@ -292,7 +292,10 @@ void BrowserView::schedule() {
   if (flush_timer_.isActive())
     return;
   const qint64 wait_ns = last_flush_ns_ + kFrameNs - clock_.nsecsElapsed();
-  flush_timer_.start(wait_ns <= 0 ? 0 : int((wait_ns + 999'999) / 1'000'000));
+  // Never a zero timer: here it fires before the sockets' write
+  // notifications, and a steady feed would keep every client's data in
+  // the program, unsent, until each was dropped.
+  flush_timer_.start(wait_ns <= 1'000'000 ? 1 : int((wait_ns + 999'999) / 1'000'000));
 }
 
 void BrowserView::flush() {
