@@ -40,6 +40,23 @@ function percentile(sorted, p) {
   return sorted[Math.min(sorted.length - 1, Math.ceil((p / 100) * sorted.length) - 1)];
 }
 
+// Installed in every page before it loads: the wall-clock time each
+// numbered name first arrives in a WebSocket message (splits the latency
+// into the way to the page and the page's own work).
+function watchMessages() {
+  window.__arrived = {};
+  const Socket = window.WebSocket;
+  window.WebSocket = function (url) {
+    const ws = new Socket(url);
+    ws.addEventListener('message', (e) => {
+      const at = performance.timeOrigin + performance.now();
+      for (const m of String(e.data).matchAll(/Q(\d+)Q/g))
+        if (!(m[1] in window.__arrived)) window.__arrived[m[1]] = at;
+    });
+    return ws;
+  };
+}
+
 // Installed in every page: the wall-clock time each numbered name first
 // shows up in the DOM.
 function watch() {
@@ -69,6 +86,7 @@ try {
   const pages = [];
   for (let i = 0; i < CLIENTS; ++i) {
     const page = await browser.newPage();
+    await page.addInitScript(watchMessages);
     await page.goto(`http://127.0.0.1:${port}/scratch`);
     await waitFor('the page to connect', () => page.locator('#offline').isHidden(), 10000);
     await page.evaluate(watch);
@@ -93,15 +111,22 @@ try {
   await sleep(1000);
 
   const latencies = [];
+  const toPage = [];
+  const inPage = [];
   let missing = 0;
   for (const page of pages) {
     const seen = await page.evaluate(() => window.__seen);
+    const arrived = await page.evaluate(() => window.__arrived);
     for (const [n, at] of sent) {
+      if (n in arrived) toPage.push(arrived[n] - at);
+      if (n in arrived && n in seen) inPage.push(seen[n] - arrived[n]);
       if (n in seen) latencies.push(seen[n] - at);
       else ++missing;
     }
   }
-  latencies.sort((a, b) => a - b);
+  for (const list of [latencies, toPage, inPage]) list.sort((a, b) => a - b);
+  const split = (list) => `p50 ${percentile(list, 50).toFixed(1)} ms, p99 ${percentile(list, 99).toFixed(1)} ms`;
+  console.log(`# send -> WebSocket message in the page: ${split(toPage)}; message -> DOM: ${split(inPage)}`);
   console.log(`# ${total} datagrams at ${RATE}/s to ${CLIENTS} pages over ${elapsed.toFixed(1)} s; ` +
               `${latencies.length} arrivals seen, ${missing} overtaken before shown; ` +
               `load average ${fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')} ` +
