@@ -47,6 +47,9 @@ BrowserViewControl::BrowserViewControl(AppState &state, Tcommentator0_form &main
 BrowserViewControl::~BrowserViewControl() { view_.stop(); }
 
 bool BrowserViewControl::switch_to(const BrowserViewSettings &s) {
+  // The same choice again keeps the viewers connected.
+  if (s == settings_ && s.on && view_.is_listening())
+    return true;
   settings_ = s;
   if (!s.on) {
     view_.stop();

@@ -114,6 +114,13 @@ void BrowserViewAppTest::menu_item_switches_and_remembers() {
   QCOMPARE(remembered.port, port);
   QCOMPARE(remembered.address.toString(), "127.0.0.1");
 
+  // OK on the same choice keeps the viewers that are connected.
+  Viewer v(p.host());
+  QVERIFY(v.got([](const QJsonObject &m) { return m["type"] == "snapshot"; }));
+  p.browser().run_dialog = [](Tbrowser_view_form &) { return true; };
+  item->trigger();
+  QCOMPARE(p.browser().view().client_count(), 1);
+
   // Cancel changes nothing; off stops it and is remembered too.
   p.browser().run_dialog = [](Tbrowser_view_form &d) {
     d.CheckBox1->setChecked(false);
