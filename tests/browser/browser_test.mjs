@@ -181,6 +181,20 @@ try {
   }
   if (dialogs.length) fail(`a Packet opened a dialog: ${dialogs.join(', ')}`);
 
+  // On a short screen the competitors scroll; their heading row stays in view.
+  await page.setViewportSize({ width: 360, height: 400 });
+  const pinned = await page.evaluate(() => {
+    const box = document.querySelector('section[data-table="competitors"] .scroller');
+    if (!box || box.scrollHeight <= box.clientHeight) return 'the competitors do not scroll';
+    box.scrollTop = 200;
+    const top = box.getBoundingClientRect().top;
+    const heading = box.querySelector('td.pin-top').getBoundingClientRect().top;
+    const rows = box.querySelectorAll('tr');
+    const plain = rows[1].cells[0].getBoundingClientRect().top;
+    return Math.abs(heading - top) < 2 && plain < top ? '' : `heading at ${heading - top}, first row at ${plain - top}`;
+  });
+  if (pinned) fail(`scrolled competitors: ${pinned}`);
+
   // "/" follows the front: a Packet for another screen brings it forward.
   await run(tapExe, ['send', '--to', '127.0.0.1:29105', '{omnium}+{eop}'], 10000);
   try {
