@@ -6,6 +6,7 @@
 build_packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  qt6-httpserver-dev qt6-websockets-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-dseg
 )
 
@@ -43,4 +44,24 @@ MSG
     echo "apt-get finished but dpkg does not list as installed: ${missing[*]}" >&2
     exit 1
   fi
+}
+
+# The real-browser test drives Debian's chromium with playwright-core from
+# npm (tests/browser). Node and npm count when their commands are there,
+# whichever package brought them (Debian's nodejs and npm, or another one).
+browser_test_packages() {
+  echo chromium
+  command -v node >/dev/null || echo nodejs
+  command -v npm >/dev/null || echo npm
+}
+
+# Installs what the real-browser test needs, then its npm packages exactly as
+# tests/browser/package-lock.json pins them (never a browser download).
+require_browser_test() {
+  local packages
+  mapfile -t packages < <(browser_test_packages)
+  require_packages "${packages[@]}"
+  [ -d tests/browser/node_modules/playwright-core ] && return 0
+  echo "Installing the browser test's npm packages (tests/browser)"
+  (cd tests/browser && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
 }

@@ -270,6 +270,7 @@ bool Tcommentator0_form::main_window_visible() const { return isVisible(); }
 void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(from_8bit(line)); }
 
 void Tcommentator0_form::show_screen(PacketKind kind) {
+  emit screen_forward(kind);
   QWidget *w = screens_.at(size_t(kind)).window;
   if (!w)
     return;

@@ -65,6 +65,8 @@ public:
 signals:
   // The operator asked to end the program ("E&xit" or the close box).
   void terminate_requested();
+  // A datagram brought a screen forward.
+  void screen_forward(PacketKind kind);
 
 protected:
   void showEvent(QShowEvent *event) override;

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "browser_view_control.h"
 #include "ip_settings_dialog.h"
 #include "main_window.h"
 #include "screens/commentator_scratch.h"
@@ -22,7 +23,10 @@
 #include "toolkit/stop_signals.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QScreen>
+
+#include <cstdio>
 
 struct CommentatorWindows::Others {
   explicit Others(const ScreenColours &colours)
@@ -104,6 +108,11 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   add_race_screen(PacketKind::time_trial, "time-trial", o.time_trial_model, *o.time_trial);
   add_race_screen(PacketKind::reradu, "reradu-frame", o.reradu_model, *o.reradu);
 
+  // Off until switched on; browsers see the same models as the windows.
+  browser_ = std::make_unique<BrowserViewControl>(state_, *main_);
+  watch_screens(browser_->view(), o.scratch_model, o.omnium_model, o.points_race_model,
+                o.sprint_model, o.time_trial_model, o.reradu_model);
+
   main_->set_ip_dialog(ip_dialog_.get());
   o.reradu_editor->set_rtd_driver(o.rtd_driver.get());
   o.reradu_editor->set_import_form(o.reradu_import.get());
@@ -143,6 +152,7 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
 
 CommentatorWindows::~CommentatorWindows() {
   shut_down();
+  browser_.reset();
   others_.reset();
   ip_dialog_.reset();
   main_.reset();
@@ -189,6 +199,23 @@ int run_commentator(int argc, char **argv) {
   // The screens end the program themselves; closing the last one must not.
   QApplication::setQuitOnLastWindowClosed(false);
 
+  QCommandLineParser options;
+  const QCommandLineOption browser_view(QStringLiteral("browser-view"),
+                                        QStringLiteral("Serve the screens to browsers."),
+                                        QStringLiteral("[ADDRESS:]PORT"));
+  options.addOption(browser_view);
+  options.parse(QApplication::arguments());
+  std::optional<BrowserViewSettings> browser_choice;
+  if (options.isSet(browser_view)) {
+    browser_choice = parse_listen_address(options.value(browser_view));
+    if (!browser_choice) {
+      std::fprintf(stderr, "commentator: --browser-view wants [ADDRESS:]PORT (an IPv4 address, "
+                           "a port from 1 to 65535), not \"%s\"\n",
+                   qPrintable(options.value(browser_view)));
+      return 2;
+    }
+  }
+
   QtDialogs dialogs;
   AppState state;
   state.seams = real_seams(dialogs);
@@ -198,6 +225,12 @@ int run_commentator(int argc, char **argv) {
   QObject::connect(&stop_signals, &StopSignals::stop_requested, &app, &QApplication::quit);
   QObject::connect(&windows.main_window(), &Tcommentator0_form::terminate_requested, &app,
                    &QApplication::quit, Qt::QueuedConnection);
+
+  // The command line chooses for this run only; otherwise as remembered.
+  if (browser_choice)
+    windows.browser_view().switch_to(*browser_choice);
+  else
+    windows.browser_view().switch_as_remembered();
 
   Tcommentator0_form &main = windows.main_window();
   if (QScreen *screen = QGuiApplication::primaryScreen())

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class BrowserViewControl;
 class Tcommentator0_form;
 class Tip_listening_address_form;
 class QWidget;
@@ -27,6 +28,7 @@ public:
 
   Tcommentator0_form &main_window() { return *main_; }
   Tip_listening_address_form &ip_dialog() { return *ip_dialog_; }
+  BrowserViewControl &browser_view() { return *browser_; }
   // Every window with a short name (for pictures of them).
   struct Named {
     QString name;
@@ -64,6 +66,7 @@ private:
   std::unique_ptr<Tcommentator0_form> main_;
   std::unique_ptr<Tip_listening_address_form> ip_dialog_;
   std::unique_ptr<Others> others_;
+  std::unique_ptr<BrowserViewControl> browser_;
   QList<RaceScreen> race_screens_;
   FramePacer pacer_;
 };
