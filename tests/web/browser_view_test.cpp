@@ -1,9 +1,4 @@
-#include "screens/omnium_model.h"
-#include "screens/ptsrace_model.h"
-#include "screens/reradu_screen_model.h"
-#include "screens/scratch_model.h"
-#include "screens/sprint_model.h"
-#include "screens/tt_model.h"
+#include "screen_models.h"
 #include "support/test_env.h"
 #include "web/browser_view.h"
 
@@ -24,18 +19,13 @@ namespace {
 
 // The six models served on 127.0.0.1 and an ephemeral port.
 struct Served {
-  ScreenColours colours{0x000000, 0xFFFFFF, 0x800080};
-  ScratchModel scratch{colours};
-  OmniumModel omnium;
-  PtsraceModel points_race{colours};
-  SprintModel sprint{colours};
-  TtModel time_trial{colours};
-  ReraduScreenModel frame;
+  ScreenModels models;
   BrowserView view;
   QString error;
 
   Served() {
-    watch_screens(view, scratch, omnium, points_race, sprint, time_trial, frame);
+    watch_screens(view, models.scratch, models.omnium, models.points_race, models.sprint,
+                  models.time_trial, models.frame);
     error = view.start(QHostAddress::LocalHost, 0);
   }
   QString host() const { return QStringLiteral("127.0.0.1:%1").arg(view.port()); }
@@ -206,7 +196,7 @@ void BrowserViewTest::routes() {
 void BrowserViewTest::snapshot_then_one_message_per_change() {
   Served s;
   QVERIFY2(s.error.isEmpty(), qPrintable(s.error));
-  s.sprint.apply_packet("{sprintf}+{title}Before{r1}12 A. RIDER{eop}");
+  s.models.sprint.apply_packet("{sprintf}+{title}Before{r1}12 A. RIDER{eop}");
   Viewer v("http://" + s.host());
   QVERIFY(v.open(s.live()));
   const QJsonObject snapshot = v.wait_for("snapshot");
@@ -221,7 +211,7 @@ void BrowserViewTest::snapshot_then_one_message_per_change() {
   const qint64 before = s.view.messages_sent();
   QSignalSpy sent(&s.view, &BrowserView::sent);
   for (int i = 0; i < 50; ++i)
-    s.omnium.apply_packet("{omnium}+{line}1{0}" + QByteArray::number(i));
+    s.models.omnium.apply_packet("{omnium}+{line}1{0}" + QByteArray::number(i));
   QVERIFY(sent.wait(5000));
   QCOMPARE(s.view.messages_sent() - before, 1);
   const QJsonObject change = v.wait_for("screen");
@@ -311,19 +301,19 @@ void BrowserViewTest::stalled_viewer_is_dropped() {
   QVERIFY(reader.open(s.live()));
 
   // A wide table makes each change big; datagrams keep coming.
-  s.omnium.apply_packet("{omnium}+{lines}300{cols}100{line}0{0}Rank");
+  s.models.omnium.apply_packet("{omnium}+{lines}300{cols}100{line}0{0}Rank");
   int applied = 0;
   const QDeadlineTimer deadline(60000);
   for (int i = 0; i < 5000 && s.view.client_count() == 2 && !deadline.hasExpired(); ++i) {
     // Paced by the viewer that reads: it gets every change before the next.
     const qsizetype got = reader.messages.size();
-    s.omnium.apply_packet("{omnium}+{line}299{0}" + QByteArray::number(i));
+    s.models.omnium.apply_packet("{omnium}+{line}299{0}" + QByteArray::number(i));
     ++applied;
     wait_until([&] { return reader.messages.size() > got || s.view.client_count() < 2; }, 5000);
   }
   QCOMPARE(s.view.client_count(), 1);
   // The viewer that reads keeps up and sees the last change.
-  s.omnium.apply_packet("{omnium}+{line}299{0}last");
+  s.models.omnium.apply_packet("{omnium}+{line}299{0}last");
   QVERIFY(wait_until([&] {
     const QList<QJsonObject> screens = reader.of_type("screen");
     return !screens.isEmpty() && cell(screens.last()["screen"].toObject(), "results", 299, 0) == "last";

@@ -7,51 +7,13 @@
 #include "web/browser_settings.h"
 #include "web/browser_view.h"
 #include "web/screen_json.h"
+#include "screen_models.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
 namespace {
-
-// The six screens' models, as start-up holds them.
-struct Models {
-  ScreenColours colours{0x000000, 0xFFFFFF, 0x800080};
-  ScratchModel scratch{colours};
-  OmniumModel omnium;
-  PtsraceModel points_race{colours};
-  SprintModel sprint{colours};
-  TtModel time_trial{colours};
-  ReraduScreenModel frame;
-
-  QJsonObject json(const QString &name) {
-    if (name == "scratch")
-      return screen_json(scratch);
-    if (name == "omnium")
-      return screen_json(omnium);
-    if (name == "points-race")
-      return screen_json(points_race);
-    if (name == "sprint")
-      return screen_json(sprint);
-    if (name == "time-trial")
-      return screen_json(time_trial);
-    return screen_json(frame);
-  }
-  void apply(const QByteArray &packet) {
-    if (packet.startsWith("{scratch}"))
-      scratch.apply_packet(packet);
-    else if (packet.startsWith("{omnium}"))
-      omnium.apply_packet(packet);
-    else if (packet.startsWith("{ptsrace}"))
-      points_race.apply_packet(packet);
-    else if (packet.startsWith("{sprintf}"))
-      sprint.apply_packet(packet);
-    else if (packet.startsWith("{tt}"))
-      time_trial.apply_packet(packet);
-    else
-      frame.apply_packet(packet);
-  }
-};
 
 QJsonObject table_of(const QJsonObject &screen, const QString &id) {
   for (const QJsonValue &t : screen["tables"].toArray())
@@ -168,7 +130,7 @@ void ScreenJsonTest::screen_after_packet() {
   QFETCH(QByteArray, packet);
   QFETCH(QString, where);
   QFETCH(QString, shown);
-  Models m;
+  ScreenModels m;
   m.apply(packet);
   const QJsonObject s = m.json(screen);
   QCOMPARE(s["name"].toString(), screen);
@@ -208,7 +170,7 @@ void ScreenJsonTest::trailing_empty_rows_are_left_out_data() {
 void ScreenJsonTest::trailing_empty_rows_are_left_out() {
   QFETCH(QByteArrayList, packets);
   QFETCH(int, rows);
-  Models m;
+  ScreenModels m;
   for (const QByteArray &p : packets)
     m.apply(p);
   const QJsonObject t = table_of(m.json("omnium"), "results");
@@ -219,7 +181,7 @@ void ScreenJsonTest::trailing_empty_rows_are_left_out() {
 void ScreenJsonTest::screens_are_named_as_their_windows() {
   // The page shows what the windows show: the captions and tables of the
   // JSON are the windows' own.
-  Models m;
+  ScreenModels m;
   Tcommentator_scratch scratch(m.scratch);
   Tomnium_commentator_form omnium(m.omnium);
   Tptsrace_commentator_form points_race(m.points_race);
@@ -242,7 +204,7 @@ void ScreenJsonTest::screens_are_named_as_their_windows() {
 }
 
 void ScreenJsonTest::messages() {
-  Models m;
+  ScreenModels m;
   WebFeed feed{QStringLiteral("red"), QStringLiteral("No datagram for 75 s"), 75};
   const QJsonObject snapshot =
       QJsonDocument::fromJson(snapshot_message({}, feed, {{"sprint", m.json("sprint")}, {"frame", m.json("frame")}}))
