@@ -49,6 +49,9 @@ struct Viewer {
       close_reason = ws.closeReason();
     });
   }
+  // Qt's QWebSocket leaks its "going away" close reason when it is destroyed
+  // while still connected: a viewer leaves by dropping its connection.
+  ~Viewer() { ws.abort(); }
   bool open(const QUrl &url) {
     ws.open(url);
     return wait_until([&] { return !messages.isEmpty() || closed; });
