@@ -338,7 +338,7 @@ void TextGrid::set_up() {
                             model_.is_fixed(col, row) ? model_.fixed_colour()
                                                       : model_.cell_colour(),
                             model_.text_colour(),
-                            grid_lines_ ? grid_line_colour(model_.cell_colour()) : QColor(),
+                            grid_lines_ ? line_colour_ : QColor(),
                             model_.font()};
       },
       [this](const QModelIndex &index) {
@@ -494,6 +494,7 @@ void TextGrid::place_parts() {
 }
 
 void TextGrid::sync_colours() {
+  line_colour_ = grid_line_colour(model_.cell_colour());
   QPalette p = palette();
   p.setColor(QPalette::Base, model_.cell_colour());
   p.setColor(QPalette::Window, model_.cell_colour());

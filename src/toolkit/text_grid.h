@@ -194,6 +194,8 @@ private:
   int hidden_rows_ = 0;
   int hidden_cols_ = 0;
   bool grid_lines_ = true;
+  // Worked out when the colours change, not for every cell painted.
+  QColor line_colour_;
   bool sizing_ = false;
   struct Drag {
     int col = -1;
