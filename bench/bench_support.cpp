@@ -436,11 +436,15 @@ std::vector<std::pair<QString, qint64>> PaintCounter::busiest_widgets(QWidget *w
 }
 
 int PaintCounter::max_passes_per_frame(QWidget *window, qint64 from_ns) const {
-  constexpr qint64 frame = 16666667;
-  std::map<qint64, int> per_frame;
+  constexpr qint64 span = 16666667 - 500000;
+  const std::vector<qint64> &p = passes(window);
+  auto first = std::lower_bound(p.begin(), p.end(), from_ns);
   int most = 0;
-  for (qint64 t : passes(window))
-    most = std::max(most, ++per_frame[(t - from_ns) / frame]);
+  for (auto it = first, start = first; it != p.end(); ++it) {
+    while (*it - *start >= span)
+      ++start;
+    most = std::max(most, int(it - start) + 1);
+  }
   return most;
 }
 

@@ -180,8 +180,9 @@ public:
   // The widgets of a window that were sent the most paint events, most
   // first, each named by its class and its or its parent's name.
   std::vector<std::pair<QString, qint64>> busiest_widgets(QWidget *window, size_t most) const;
-  // The most repaint passes of one window within one 60 Hz frame (fixed
-  // frames of 16.67 ms from `from_ns`).
+  // The most repaint passes of one window, from `from_ns` on, within any
+  // span of a 60 Hz frame less the half millisecond the frame throttle's
+  // timer may round off.
   int max_passes_per_frame(QWidget *window, qint64 from_ns) const;
 
 protected:
