@@ -116,9 +116,10 @@ void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &
       watched_window_ = window();
       watched_window_->installEventFilter(this);
     }
-    // Asks for the repaint with a mark that is always on view (its bottom
-    // line of pixels, painted again where the picture takes it).
-    viewport()->update(QRect(0, viewport()->height() - 1, viewport()->width(), 1));
+    // Asks for the repaint with a mark that is always on view and that the
+    // picture's move takes out of it, so it costs no painting: the top line
+    // of pixels.
+    viewport()->update(QRect(0, 0, viewport()->width(), 1));
     return;
   }
   if (rows_to_move_ > 0)
