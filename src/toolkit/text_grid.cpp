@@ -70,26 +70,42 @@ void TextGridModel::set_col_count(int cols) {
 }
 
 void TextGridModel::set_fixed_rows(int n) {
-  fixed_rows_ = std::clamp(n, 0, rows_ - 1);
+  // A screen sets its shape again on every clear: only a change lays the
+  // views out again.
+  n = std::clamp(n, 0, rows_ - 1);
+  if (n == fixed_rows_)
+    return;
+  fixed_rows_ = n;
   emit_all_changed();
   emit geometry_changed();
 }
 
 void TextGridModel::set_fixed_cols(int n) {
-  fixed_cols_ = std::clamp(n, 0, cols_ - 1);
+  n = std::clamp(n, 0, cols_ - 1);
+  if (n == fixed_cols_)
+    return;
+  fixed_cols_ = n;
   emit_all_changed();
   emit geometry_changed();
 }
 
 void TextGridModel::set_default_col_width(int w) {
-  default_col_width_ = std::max(0, w);
+  w = std::max(0, w);
+  if (w == default_col_width_ && user_widths_.isEmpty() &&
+      std::all_of(col_widths_.begin(), col_widths_.end(), [w](int c) { return c == w; }))
+    return;
+  default_col_width_ = w;
   col_widths_.assign(cols_, default_col_width_);
   user_widths_.clear();
   emit geometry_changed();
 }
 
 void TextGridModel::set_default_row_height(int h) {
-  default_row_height_ = std::max(0, h);
+  h = std::max(0, h);
+  if (h == default_row_height_ &&
+      std::all_of(row_heights_.begin(), row_heights_.end(), [h](int r) { return r == h; }))
+    return;
+  default_row_height_ = h;
   row_heights_.assign(rows_, default_row_height_);
   emit geometry_changed();
 }
@@ -224,6 +240,8 @@ void TextGridModel::set_screen_colours(const ScreenColours &c) {
 }
 
 void TextGridModel::set_font(const QFont &font) {
+  if (font == font_)
+    return;
   font_ = font;
   emit_all_changed();
 }
