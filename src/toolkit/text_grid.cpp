@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
@@ -365,6 +366,9 @@ void TextGrid::set_up() {
       kKeptLayouts, this);
   setItemDelegate(delegate_);
   set_up_view(this);
+  // Every cell fills its own rectangle: the viewport fills only what lies
+  // beyond the cells (see paintEvent), not every changed cell twice.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
 
   top_ = make_part(QStringLiteral("Headings"));
@@ -495,6 +499,19 @@ void TextGrid::sync_row_height(int row) {
 void TextGrid::updateGeometries() {
   QTableView::updateGeometries();
   place_parts();
+}
+
+void TextGrid::paintEvent(QPaintEvent *event) {
+  const QHeaderView *h = horizontalHeader();
+  const QHeaderView *v = verticalHeader();
+  const QRegion bare =
+      event->region() - QRect(-h->offset(), -v->offset(), h->length(), v->length());
+  if (!bare.isEmpty()) {
+    QPainter painter(viewport());
+    for (const QRect &r : bare)
+      painter.fillRect(r, viewport()->palette().brush(viewport()->backgroundRole()));
+  }
+  QTableView::paintEvent(event);
 }
 
 void TextGrid::place_parts() {

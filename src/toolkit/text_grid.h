@@ -165,6 +165,7 @@ public:
 
 protected:
   void updateGeometries() override;
+  void paintEvent(QPaintEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
