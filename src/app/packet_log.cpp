@@ -108,14 +108,10 @@ void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &
   const bool moved_up = std::exchange(moved_up_, false);
   if (moved_up && can_move_picture() && isVisible()) {
     ++rows_to_move_;
-    // The window's update request comes here first (after the frame pacer
-    // lets it through), so the picture moves right before it is painted.
-    if (watched_window_ != window()) {
-      if (watched_window_)
-        watched_window_->removeEventFilter(this);
-      watched_window_ = window();
-      watched_window_->installEventFilter(this);
-    }
+    // The window's update request (after the frame pacer lets it through)
+    // and an exposure of the window come here first, so the picture moves
+    // right before it is painted or shown.
+    watch_window();
     // Asks for the repaint with a mark that is always on view and that the
     // picture's move takes out of it, so it costs no painting: the top line
     // of pixels.
@@ -133,16 +129,34 @@ void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &
     viewport()->update();
 }
 
+void PacketLogView::watch_window() {
+  if (watched_window_ != window()) {
+    if (watched_window_)
+      watched_window_->removeEventFilter(this);
+    watched_window_ = window();
+    watched_window_->installEventFilter(this);
+  }
+  QWindow *handle = watched_window_->windowHandle();
+  if (watched_handle_ != handle) {
+    if (watched_handle_)
+      watched_handle_->removeEventFilter(this);
+    watched_handle_ = handle;
+    if (handle)
+      handle->installEventFilter(this);
+  }
+}
+
 bool PacketLogView::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == watched_window_ && event->type() == QEvent::UpdateRequest)
+  if ((watched == watched_window_ && event->type() == QEvent::UpdateRequest) ||
+      (watched == watched_handle_ && event->type() == QEvent::Expose))
     move_picture();
   return QListView::eventFilter(watched, event);
 }
 
 bool PacketLogView::viewportEvent(QEvent *event) {
-  // A paint that did not come through the window's update request (the
-  // window shown or uncovered) found the picture not yet moved: what it did
-  // not paint is out of date, so all of it is painted next.
+  // A paint that came neither through the window's update request nor its
+  // exposure found the picture not yet moved: what it did not paint is out
+  // of date, so all of it is painted next.
   if (event->type() == QEvent::Paint && rows_to_move_ > 0)
     paint_all();
   return QListView::viewportEvent(event);

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QListView>
 #include <QPointer>
+#include <QWindow>
 #include <QStringList>
 
 // The main window's packet log: lines added at the end, the oldest dropped
@@ -59,10 +60,12 @@ protected:
 
 private:
   bool can_move_picture() const;
+  void watch_window();
   void move_picture();
   void paint_all();
 
   bool moved_up_ = false; // the next change of every row is a move up
   int rows_to_move_ = 0;  // the lines moved up since the picture last moved
   QPointer<QWidget> watched_window_;
+  QPointer<QWindow> watched_handle_;
 };
