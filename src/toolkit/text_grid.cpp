@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -298,6 +299,21 @@ Qt::ItemFlags TextGridModel::flags(const QModelIndex &index) const {
 
 namespace {
 
+// The table view asks the style to draw each cell's row panel before the
+// delegate paints the cell, and the Fusion style works out its frame
+// colours on every such call; the cell delegate fills the whole cell, so
+// the panel never shows.
+class NoRowPanelStyle final : public QProxyStyle {
+public:
+  using QProxyStyle::QProxyStyle;
+  void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override {
+    if (element == PE_PanelItemViewRow)
+      return;
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+  }
+};
+
 void set_up_view(QTableView *v) {
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
     h->hide();
@@ -365,6 +381,10 @@ void TextGrid::set_up() {
       },
       kKeptLayouts, this);
   setItemDelegate(delegate_);
+  // A style of the application's kind of its own: a proxy owns its base.
+  cell_style_ = new NoRowPanelStyle(style()->name());
+  cell_style_->setParent(this);
+  setStyle(cell_style_);
   set_up_view(this);
   // Every cell fills its own rectangle: the viewport fills only what lies
   // beyond the cells (see paintEvent), not every changed cell twice.
@@ -403,6 +423,7 @@ QTableView *TextGrid::make_part(const QString &name) {
   auto *v = new QTableView(this);
   v->setModel(&model_);
   v->setItemDelegate(delegate_);
+  v->setStyle(cell_style_);
   set_up_view(v);
   v->setAccessibleName(name);
   v->setFrameShape(QFrame::NoFrame);

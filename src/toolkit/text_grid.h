@@ -187,6 +187,7 @@ private:
   // Cell texts whose layouts are kept: every name and time a meeting shows.
   static constexpr qsizetype kKeptLayouts = 4096;
   TextCellDelegate *delegate_ = nullptr;
+  QStyle *cell_style_ = nullptr; // the application's, less the cells' row panels
   // The fixed rows (top_), the fixed columns (left_) and where they meet.
   QTableView *top_ = nullptr;
   QTableView *left_ = nullptr;
