@@ -129,18 +129,24 @@ double bare_drain_per_s(qint64 count) {
     ports.push_back(raw->localPort());
     sockets.push_back(std::move(s));
   }
+  const double secs = send_closed_loop(demo_mix(), count, ports, received, 20);
+  return secs > 0 ? double(received.load()) / secs : 0;
+}
+
+double send_closed_loop(const QList<QByteArray> &mix, qint64 count,
+                        const std::vector<quint16> &ports, const std::atomic<qint64> &received,
+                        double time_limit_s) {
   SendPlan plan;
-  plan.mix = demo_mix();
+  plan.mix = mix;
   plan.count = count;
   plan.ports = ports;
   plan.received = &received;
   plan.window = 2000;
-  plan.time_limit_s = 20;
+  plan.time_limit_s = time_limit_s;
   Sender sender(plan);
-  run_until(received, count, 25000, 1000, &sender);
+  run_until(received, count, int(time_limit_s * 1000) + 5000, 1000, &sender);
   sender.join();
-  const double secs = double(sender.end_ns() - sender.start_ns()) / 1e9;
-  return secs > 0 ? double(received.load()) / secs : 0;
+  return double(sender.end_ns() - sender.start_ns()) / 1e9;
 }
 
 void machine_note() {
@@ -173,6 +179,18 @@ QList<QByteArray> padded_mix(qsizetype size) {
       p.append(QByteArray(size - p.size(), 'x'));
     out.append(p.left(size));
   }
+  return out;
+}
+
+std::vector<PacketKind> kinds_of(const QByteArray &datagram) {
+  static const std::pair<const char *, PacketKind> tags[] = {
+      {"{scratch}+", PacketKind::scratch}, {"{reradu}+", PacketKind::reradu},
+      {"{omnium}+", PacketKind::omnium},   {"{sprintf}+", PacketKind::sprint},
+      {"{ptsrace}+", PacketKind::points_race}, {"{tt}+", PacketKind::time_trial}};
+  std::vector<PacketKind> out;
+  for (const auto &[tag, kind] : tags)
+    if (datagram.contains(tag))
+      out.push_back(kind);
   return out;
 }
 
@@ -333,6 +351,7 @@ void PaintCounter::clear() {
   armed_.clear();
   paints_.clear();
   pixels_.clear();
+  widget_paints_.clear();
 }
 
 bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
@@ -353,6 +372,7 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   }
   QWidget *window = w->window();
   ++paints_[window];
+  ++widget_paints_[w];
   for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
     pixels_[window] += qint64(r.width()) * r.height();
   if (armed_[window]) {
@@ -382,12 +402,49 @@ qint64 PaintCounter::paint_events(QWidget *window) const {
   return it == paints_.end() ? 0 : it->second;
 }
 
+namespace {
+
+// A widget's class and those of its parents up to the first that has a
+// name of the program's own.
+QString widget_name(const QWidget *w) {
+  QStringList chain;
+  for (const QWidget *named = w; named && !named->isWindow(); named = named->parentWidget()) {
+    chain.append(QString::fromLatin1(named->metaObject()->className()));
+    QString n = named->accessibleName();
+    if (n.isEmpty() && !named->objectName().startsWith(QLatin1String("qt_")))
+      n = named->objectName();
+    if (!n.isEmpty()) {
+      chain.last() += QStringLiteral(" \"%1\"").arg(n.left(40));
+      break;
+    }
+  }
+  return chain.isEmpty() ? QStringLiteral("the window") : chain.join(QLatin1String(" < "));
+}
+
+} // namespace
+
+std::vector<std::pair<QString, qint64>> PaintCounter::busiest_widgets(QWidget *window,
+                                                                      size_t most) const {
+  std::vector<std::pair<QString, qint64>> out;
+  for (const auto &[w, n] : widget_paints_)
+    if (w->window() == window)
+      out.emplace_back(widget_name(w), n);
+  std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+  if (out.size() > most)
+    out.resize(most);
+  return out;
+}
+
 int PaintCounter::max_passes_per_frame(QWidget *window, qint64 from_ns) const {
-  constexpr qint64 frame = 16666667;
-  std::map<qint64, int> per_frame;
+  constexpr qint64 span = 16666667 - 500000;
+  const std::vector<qint64> &p = passes(window);
+  auto first = std::lower_bound(p.begin(), p.end(), from_ns);
   int most = 0;
-  for (qint64 t : passes(window))
-    most = std::max(most, ++per_frame[(t - from_ns) / frame]);
+  for (auto it = first, start = first; it != p.end(); ++it) {
+    while (*it - *start >= span)
+      ++start;
+    most = std::max(most, int(it - start) + 1);
+  }
   return most;
 }
 

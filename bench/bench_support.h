@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "protocol/dispatcher.h"
 #include "toolkit/dialogs.h"
 
 #include <QByteArray>
@@ -66,6 +67,9 @@ QList<QByteArray> demo_mix();
 // no screen reads.
 QList<QByteArray> padded_mix(qsizetype size);
 
+// The screens a datagram brings forward: its kinds flagged with "+".
+std::vector<PacketKind> kinds_of(const QByteArray &datagram);
+
 // The sequence number a sender appends to a datagram ("{bq}<n>" at its end,
 // an extra tag that no screen reads); nullopt when there is none.
 std::optional<quint32> sequence_of(QByteArrayView datagram);
@@ -105,6 +109,13 @@ private:
   std::atomic<bool> done_{false};
   std::thread thread_;
 };
+
+// Sends `count` datagrams of `mix` with at most 2,000 of them unreceived and
+// runs the event loop until `received` has counted them all (or the time
+// limit has passed); returns the seconds from the first send to the last.
+double send_closed_loop(const QList<QByteArray> &mix, qint64 count,
+                        const std::vector<quint16> &ports, const std::atomic<qint64> &received,
+                        double time_limit_s);
 
 // Message boxes that never block: they are only counted.
 class CountingDialogs final : public Dialogs {
@@ -166,8 +177,12 @@ public:
   // Pixels the window's widgets were asked to paint (each paint event's
   // region, summed).
   qint64 painted_pixels(QWidget *window) const;
-  // The most repaint passes of one window within one 60 Hz frame (fixed
-  // frames of 16.67 ms from `from_ns`).
+  // The widgets of a window that were sent the most paint events, most
+  // first, each named by its class and its or its parent's name.
+  std::vector<std::pair<QString, qint64>> busiest_widgets(QWidget *window, size_t most) const;
+  // The most repaint passes of one window, from `from_ns` on, within any
+  // span of a 60 Hz frame less the half millisecond the frame throttle's
+  // timer may round off.
   int max_passes_per_frame(QWidget *window, qint64 from_ns) const;
 
 protected:
@@ -178,6 +193,7 @@ private:
   std::map<QWidget *, std::vector<qint64>> requests_;
   std::map<QWidget *, qint64> paints_;
   std::map<QWidget *, qint64> pixels_;
+  std::map<QWidget *, qint64> widget_paints_;
   std::map<QWidget *, bool> armed_;
   std::vector<qint64> none_;
 };

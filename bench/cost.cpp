@@ -137,16 +137,7 @@ void growth() {
     const qint64 before = program.handled.load();
     std::atomic<qint64> handled{0};
     program.on_handled = [&](QByteArrayView, qint64) { handled.fetch_add(1); };
-    SendPlan plan;
-    plan.mix = mix;
-    plan.count = count;
-    plan.ports = program.ports();
-    plan.received = &handled;
-    plan.window = 2000;
-    plan.time_limit_s = 100;
-    Sender sender(plan);
-    run_until(handled, count, 110000, 1000, &sender);
-    sender.join();
+    send_closed_loop(mix, count, program.ports(), handled, 100);
     program.on_handled = nullptr;
     (void)before;
     return handled.load();

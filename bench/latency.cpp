@@ -19,19 +19,6 @@ namespace {
 constexpr double kRate = 5000;
 constexpr qint64 kCount = 15000; // three seconds
 
-// The screens a datagram brings forward: its kinds flagged with "+".
-std::vector<PacketKind> kinds_of(const QByteArray &datagram) {
-  static const std::pair<const char *, PacketKind> tags[] = {
-      {"{scratch}+", PacketKind::scratch}, {"{reradu}+", PacketKind::reradu},
-      {"{omnium}+", PacketKind::omnium},   {"{sprintf}+", PacketKind::sprint},
-      {"{ptsrace}+", PacketKind::points_race}, {"{tt}+", PacketKind::time_trial}};
-  std::vector<PacketKind> out;
-  for (const auto &[tag, kind] : tags)
-    if (datagram.contains(tag))
-      out.push_back(kind);
-  return out;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {

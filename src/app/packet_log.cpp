@@ -86,6 +86,7 @@ void PacketLogView::setModel(QAbstractItemModel *model) {
     disconnect(old, &PacketLog::moved_up, this, nullptr);
   QListView::setModel(model);
   moved_up_ = false;
+  rows_to_move_ = 0;
   if (auto *log = qobject_cast<PacketLog *>(model))
     connect(log, &PacketLog::moved_up, this, [this] { moved_up_ = true; });
 }
@@ -97,16 +98,28 @@ bool PacketLogView::can_move_picture() const {
          model()->rowCount() > 0;
 }
 
+void PacketLogView::reset() {
+  rows_to_move_ = 0;
+  QListView::reset();
+}
+
 void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
                                 const QList<int> &roles) {
   const bool moved_up = std::exchange(moved_up_, false);
-  if (moved_up && can_move_picture()) {
-    // Qt moves the pixels and repaints the strip that comes into view; the
-    // new last line is painted too, as the view may end below it.
-    viewport()->scroll(0, -visualRect(model()->index(0, 0)).height());
-    viewport()->update(visualRect(model()->index(model()->rowCount() - 1, 0)));
+  if (moved_up && can_move_picture() && isVisible()) {
+    ++rows_to_move_;
+    // The window's update request (after the frame pacer lets it through)
+    // and an exposure of the window come here first, so the picture moves
+    // right before it is painted or shown.
+    watch_window();
+    // Asks for the repaint with a mark that is always on view and that the
+    // picture's move takes out of it, so it costs no painting: the top line
+    // of pixels.
+    viewport()->update(QRect(0, 0, viewport()->width(), 1));
     return;
   }
+  if (rows_to_move_ > 0)
+    paint_all();
   // The item view's own handling works out every changed row's rectangle
   // and tells a screen reader; without one listening, the rows on view are
   // simply repainted.
@@ -114,4 +127,60 @@ void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &
     QAbstractItemView::dataChanged(top_left, bottom_right, roles);
   else
     viewport()->update();
+}
+
+void PacketLogView::watch_window() {
+  if (watched_window_ != window()) {
+    if (watched_window_)
+      watched_window_->removeEventFilter(this);
+    watched_window_ = window();
+    watched_window_->installEventFilter(this);
+  }
+  QWindow *handle = watched_window_->windowHandle();
+  if (watched_handle_ != handle) {
+    if (watched_handle_)
+      watched_handle_->removeEventFilter(this);
+    watched_handle_ = handle;
+    if (handle)
+      handle->installEventFilter(this);
+  }
+}
+
+bool PacketLogView::eventFilter(QObject *watched, QEvent *event) {
+  if ((watched == watched_window_ && event->type() == QEvent::UpdateRequest) ||
+      (watched == watched_handle_ && event->type() == QEvent::Expose))
+    move_picture();
+  return QListView::eventFilter(watched, event);
+}
+
+bool PacketLogView::viewportEvent(QEvent *event) {
+  // A paint that came neither through the window's update request nor its
+  // exposure found the picture not yet moved: what it did not paint is out
+  // of date, so all of it is painted next.
+  if (event->type() == QEvent::Paint && rows_to_move_ > 0)
+    paint_all();
+  return QListView::viewportEvent(event);
+}
+
+void PacketLogView::paint_all() {
+  rows_to_move_ = 0;
+  viewport()->update();
+}
+
+void PacketLogView::move_picture() {
+  if (rows_to_move_ == 0)
+    return;
+  const int rows = model() ? model()->rowCount() : 0;
+  const int row_height = rows > 0 ? visualRect(model()->index(0, 0)).height() : 0;
+  const int by = rows_to_move_ * row_height;
+  if (!isVisible() || !can_move_picture() || row_height <= 0 || by >= viewport()->height()) {
+    paint_all();
+    return;
+  }
+  // Qt moves the pixels and repaints the strip that comes into view; the
+  // new last lines are painted too, as the view may end below them.
+  const int moved = std::min(std::exchange(rows_to_move_, 0), rows);
+  viewport()->scroll(0, -by);
+  for (int row = rows - moved; row < rows; ++row)
+    viewport()->update(visualRect(model()->index(row, 0)));
 }

@@ -3,6 +3,8 @@
 #include <QAbstractListModel>
 #include <QColor>
 #include <QListView>
+#include <QPointer>
+#include <QWindow>
 #include <QStringList>
 
 // The main window's packet log: lines added at the end, the oldest dropped
@@ -39,20 +41,31 @@ private:
 // The log's view, drawing lines with kept layouts. QListView answers a
 // changed row by repainting the whole view with its scroll bars, which costs
 // more than the rest of a datagram; the log's rows never change size, so
-// repainting its rows is enough. When every line moved up one, the picture
-// moves up one row and only the strip that comes into view and the new last
-// line are painted.
+// repainting its rows is enough. When every line moved up, the picture moves
+// up by the rows they moved, once, just before the window repaints (moving
+// the picture copies all of it: at a busy feed many datagrams come within a
+// frame), and only the strip that comes into view and the new last lines
+// are painted.
 class PacketLogView final : public QListView {
 public:
   explicit PacketLogView(QWidget *parent = nullptr);
   void setModel(QAbstractItemModel *model) override;
+  void reset() override;
 
 protected:
   void dataChanged(const QModelIndex &top_left, const QModelIndex &bottom_right,
                    const QList<int> &roles) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  bool viewportEvent(QEvent *event) override;
 
 private:
   bool can_move_picture() const;
+  void watch_window();
+  void move_picture();
+  void paint_all();
 
   bool moved_up_ = false; // the next change of every row is a move up
+  int rows_to_move_ = 0;  // the lines moved up since the picture last moved
+  QPointer<QWidget> watched_window_;
+  QPointer<QWindow> watched_handle_;
 };

@@ -68,16 +68,25 @@ Tptsrace_commentator_form::Tptsrace_commentator_form(PtsraceModel &model, QWidge
 }
 
 void Tptsrace_commentator_form::show_chooser() {
+  // Repainted when an entry or the choice changed; a standings line leaves
+  // the chooser as it was, and so does its picture.
   const QStringList &entries = model_.chooser_entries();
+  bool changed = false;
   for (int i = 0; i < entries.size(); ++i) {
-    if (i >= ComboBox1->count())
+    if (i >= ComboBox1->count()) {
       ComboBox1->addItem(entries[i]);
-    else if (ComboBox1->itemText(i) != entries[i])
+      changed = true;
+    } else if (ComboBox1->itemText(i) != entries[i]) {
       ComboBox1->setItemText(i, entries[i]);
+      changed = true;
+    }
   }
-  if (ComboBox1->currentIndex() != model_.chosen())
+  if (ComboBox1->currentIndex() != model_.chosen()) {
     ComboBox1->setCurrentIndex(model_.chosen());
-  ComboBox1->update();
+    changed = true;
+  }
+  if (changed)
+    ComboBox1->update();
 }
 
 void Tptsrace_commentator_form::FormShow() {

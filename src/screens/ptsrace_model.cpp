@@ -18,29 +18,26 @@ const char *const kStandingsTags[] = {"{rnk}", nullptr, "{status}", "{pts}",
 const char *const kStandingsHeadings[] = {"Rank", "Name", "Status", "Pts", "Laps", "", "", "Final"};
 const char *const kSprintHeadings[] = {"Rank", "Name", "Points"};
 
+// Both tables: a heading row over rows of bold text, the name column three
+// columns wide.
+void shape_table(TextGridModel &t, int font_px, int rows, int cols, int col_width) {
+  t.set_font(sans_font_px(font_px, true));
+  t.set_row_count(rows);
+  t.set_col_count(cols);
+  t.set_fixed_rows(1);
+  t.set_fixed_cols(0);
+  t.set_default_col_width(col_width);
+  t.set_col_width(kNameCol, 3 * col_width);
+}
+
 } // namespace
 
 PtsraceModel::PtsraceModel(const ScreenColours &colours, QObject *parent)
     : QObject(parent), colours_(colours) {
-  TextGridModel &s = standings_;
-  s.set_font(sans_font_px(16, true));
-  s.set_row_count(kPositions + 1);
-  s.set_col_count(8);
-  s.set_fixed_rows(1);
-  s.set_fixed_cols(0);
-  s.set_default_col_width(kStandingsColWidth);
-  s.set_col_width(kNameCol, 3 * kStandingsColWidth);
-  s.set_col_width(5, 0);
-  s.set_col_width(6, 0);
-
-  TextGridModel &t = sprint_table_;
-  t.set_font(sans_font_px(19, true));
-  t.set_row_count(kPlaces + 1);
-  t.set_col_count(3);
-  t.set_fixed_rows(1);
-  t.set_fixed_cols(0);
-  t.set_default_col_width(kSprintColWidth);
-  t.set_col_width(1, 3 * kSprintColWidth);
+  shape_table(standings_, 16, kPositions + 1, 8, kStandingsColWidth);
+  standings_.set_col_width(5, 0);
+  standings_.set_col_width(6, 0);
+  shape_table(sprint_table_, 19, kPlaces + 1, 3, kSprintColWidth);
   write_headings();
 
   for (int i = 1; i <= kSprints; ++i)

@@ -98,9 +98,8 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
     w.covered = true;
     return true;
   }
-  const qint64 wait = w.frame->wait_ns();
-  if (wait > 0) {
-    hold(w, wait);
+  if (!w.frame->due()) {
+    hold(w, w.frame->wait_ns());
     return true;
   }
   if (painted_this_turn_) {

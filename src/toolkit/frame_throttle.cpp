@@ -15,15 +15,14 @@ FrameThrottle::FrameThrottle(std::function<void()> later, Clock clock)
 void FrameThrottle::defer(qint64 wait_ns) {
   if (timer_.isActive())
     return;
-  timer_.start(int((std::max<qint64>(0, wait_ns) + 999999) / 1000000));
+  timer_.start(int((std::max<qint64>(0, wait_ns) + 500000) / 1000000));
 }
 
 void FrameThrottle::request(const std::function<void()> &now_action) {
   if (timer_.isActive())
     return;
-  const qint64 wait = wait_ns();
-  if (wait > 0) {
-    defer(wait);
+  if (!due()) {
+    defer(wait_ns());
     return;
   }
   now_action();

@@ -12,6 +12,11 @@
 class FrameThrottle {
 public:
   static constexpr qint64 kFrameNs = 16666667; // 60 Hz
+  // The timer counts whole milliseconds: a wait is rounded to the nearest
+  // one, so a frame may end up to half a millisecond early. Rounding up
+  // instead made every paced frame 17 ms or more, a late picture on every
+  // 60 Hz display frame.
+  static constexpr qint64 kSlackNs = 500000;
   // Nanoseconds on a monotonic clock; only differences count.
   using Clock = std::function<qint64()>;
 
@@ -25,10 +30,12 @@ public:
   // Nanoseconds until a frame has passed since it last happened (zero or
   // less: now).
   qint64 wait_ns() const { return last_ns_ + kFrameNs - now(); }
+  // A frame has passed, give or take what the timer's rounding leaves.
+  bool due() const { return wait_ns() <= kSlackNs; }
   // It happened at this time (the clock's now by default).
   void happened() { last_ns_ = now(); }
   void happened_at(qint64 ns) { last_ns_ = ns; }
-  // Runs `later` once after `wait_ns` (rounded up to whole milliseconds);
+  // Runs `later` once after `wait_ns` (rounded to whole milliseconds);
   // asked again while waiting, nothing more.
   void defer(qint64 wait_ns);
   bool waiting() const { return timer_.isActive(); }

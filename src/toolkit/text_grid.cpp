@@ -6,8 +6,10 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -70,26 +72,42 @@ void TextGridModel::set_col_count(int cols) {
 }
 
 void TextGridModel::set_fixed_rows(int n) {
-  fixed_rows_ = std::clamp(n, 0, rows_ - 1);
+  // A screen sets its shape again on every clear: only a change lays the
+  // views out again.
+  n = std::clamp(n, 0, rows_ - 1);
+  if (n == fixed_rows_)
+    return;
+  fixed_rows_ = n;
   emit_all_changed();
   emit geometry_changed();
 }
 
 void TextGridModel::set_fixed_cols(int n) {
-  fixed_cols_ = std::clamp(n, 0, cols_ - 1);
+  n = std::clamp(n, 0, cols_ - 1);
+  if (n == fixed_cols_)
+    return;
+  fixed_cols_ = n;
   emit_all_changed();
   emit geometry_changed();
 }
 
 void TextGridModel::set_default_col_width(int w) {
-  default_col_width_ = std::max(0, w);
+  w = std::max(0, w);
+  if (w == default_col_width_ && user_widths_.isEmpty() &&
+      std::all_of(col_widths_.begin(), col_widths_.end(), [w](int c) { return c == w; }))
+    return;
+  default_col_width_ = w;
   col_widths_.assign(cols_, default_col_width_);
   user_widths_.clear();
   emit geometry_changed();
 }
 
 void TextGridModel::set_default_row_height(int h) {
-  default_row_height_ = std::max(0, h);
+  h = std::max(0, h);
+  if (h == default_row_height_ &&
+      std::all_of(row_heights_.begin(), row_heights_.end(), [h](int r) { return r == h; }))
+    return;
+  default_row_height_ = h;
   row_heights_.assign(rows_, default_row_height_);
   emit geometry_changed();
 }
@@ -224,6 +242,8 @@ void TextGridModel::set_screen_colours(const ScreenColours &c) {
 }
 
 void TextGridModel::set_font(const QFont &font) {
+  if (font == font_)
+    return;
   font_ = font;
   emit_all_changed();
 }
@@ -278,6 +298,21 @@ Qt::ItemFlags TextGridModel::flags(const QModelIndex &index) const {
 }
 
 namespace {
+
+// The table view asks the style to draw each cell's row panel before the
+// delegate paints the cell, and the Fusion style works out its frame
+// colours on every such call; the cell delegate fills the whole cell, so
+// the panel never shows.
+class NoRowPanelStyle final : public QProxyStyle {
+public:
+  using QProxyStyle::QProxyStyle;
+  void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override {
+    if (element == PE_PanelItemViewRow)
+      return;
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+  }
+};
 
 void set_up_view(QTableView *v) {
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
@@ -338,7 +373,7 @@ void TextGrid::set_up() {
                             model_.is_fixed(col, row) ? model_.fixed_colour()
                                                       : model_.cell_colour(),
                             model_.text_colour(),
-                            grid_lines_ ? grid_line_colour(model_.cell_colour()) : QColor(),
+                            grid_lines_ ? line_colour_ : QColor(),
                             model_.font()};
       },
       [this](const QModelIndex &index) {
@@ -346,7 +381,14 @@ void TextGrid::set_up() {
       },
       kKeptLayouts, this);
   setItemDelegate(delegate_);
+  // A style of the application's kind of its own: a proxy owns its base.
+  cell_style_ = new NoRowPanelStyle(style()->name());
+  cell_style_->setParent(this);
+  setStyle(cell_style_);
   set_up_view(this);
+  // Every cell fills its own rectangle: the viewport fills only what lies
+  // beyond the cells (see paintEvent), not every changed cell twice.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
 
   top_ = make_part(QStringLiteral("Headings"));
@@ -381,6 +423,7 @@ QTableView *TextGrid::make_part(const QString &name) {
   auto *v = new QTableView(this);
   v->setModel(&model_);
   v->setItemDelegate(delegate_);
+  v->setStyle(cell_style_);
   set_up_view(v);
   v->setAccessibleName(name);
   v->setFrameShape(QFrame::NoFrame);
@@ -479,6 +522,19 @@ void TextGrid::updateGeometries() {
   place_parts();
 }
 
+void TextGrid::paintEvent(QPaintEvent *event) {
+  const QHeaderView *h = horizontalHeader();
+  const QHeaderView *v = verticalHeader();
+  const QRegion bare =
+      event->region() - QRect(-h->offset(), -v->offset(), h->length(), v->length());
+  if (!bare.isEmpty()) {
+    QPainter painter(viewport());
+    for (const QRect &r : bare)
+      painter.fillRect(r, viewport()->palette().brush(viewport()->backgroundRole()));
+  }
+  QTableView::paintEvent(event);
+}
+
 void TextGrid::place_parts() {
   // Called by the base class while it is being built, before the parts exist.
   if (!corner_)
@@ -494,6 +550,7 @@ void TextGrid::place_parts() {
 }
 
 void TextGrid::sync_colours() {
+  line_colour_ = grid_line_colour(model_.cell_colour());
   QPalette p = palette();
   p.setColor(QPalette::Base, model_.cell_colour());
   p.setColor(QPalette::Window, model_.cell_colour());

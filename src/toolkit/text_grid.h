@@ -165,6 +165,7 @@ public:
 
 protected:
   void updateGeometries() override;
+  void paintEvent(QPaintEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -186,6 +187,7 @@ private:
   // Cell texts whose layouts are kept: every name and time a meeting shows.
   static constexpr qsizetype kKeptLayouts = 4096;
   TextCellDelegate *delegate_ = nullptr;
+  QStyle *cell_style_ = nullptr; // the application's, less the cells' row panels
   // The fixed rows (top_), the fixed columns (left_) and where they meet.
   QTableView *top_ = nullptr;
   QTableView *left_ = nullptr;
@@ -194,6 +196,8 @@ private:
   int hidden_rows_ = 0;
   int hidden_cols_ = 0;
   bool grid_lines_ = true;
+  // Worked out when the colours change, not for every cell painted.
+  QColor line_colour_;
   bool sizing_ = false;
   struct Drag {
     int col = -1;

@@ -68,11 +68,15 @@ void PacketLogViewTest::shown_picture_matches_a_fresh_one_data() {
   QTest::addColumn<int>("per_turn");
   QTest::addColumn<int>("height");
   QTest::addColumn<bool>("scrolled_up");
-  QTest::newRow("full log, a line a turn") << 45 << 1 << 120 << false;
-  QTest::newRow("full log, lines come faster than paints") << 70 << 7 << 120 << false;
-  QTest::newRow("height not a whole number of rows") << 45 << 2 << 127 << false;
-  QTest::newRow("view taller than the log") << 45 << 1 << 500 << false;
-  QTest::newRow("scrolled up by the user") << 45 << 1 << 120 << true;
+  QTest::addColumn<bool>("hidden_a_while");
+  QTest::newRow("full log, a line a turn") << 45 << 1 << 120 << false << false;
+  QTest::newRow("full log, lines come faster than paints") << 70 << 7 << 120 << false << false;
+  QTest::newRow("more lines between paints than rows on view")
+      << 70 << 12 << 120 << false << false;
+  QTest::newRow("height not a whole number of rows") << 45 << 2 << 127 << false << false;
+  QTest::newRow("view taller than the log") << 45 << 1 << 500 << false << false;
+  QTest::newRow("scrolled up by the user") << 45 << 1 << 120 << true << false;
+  QTest::newRow("hidden while lines come") << 60 << 3 << 120 << false << true;
 }
 
 void PacketLogViewTest::shown_picture_matches_a_fresh_one() {
@@ -80,6 +84,7 @@ void PacketLogViewTest::shown_picture_matches_a_fresh_one() {
   QFETCH(int, per_turn);
   QFETCH(int, height);
   QFETCH(bool, scrolled_up);
+  QFETCH(bool, hidden_a_while);
   PacketLog log;
   log.set_colours(Qt::black, Qt::white);
   PacketLogView view;
@@ -92,6 +97,10 @@ void PacketLogViewTest::shown_picture_matches_a_fresh_one() {
     log.add_line(QStringLiteral("127.0.0.1>{scratch}+{line}%1{rider}%2").arg(i).arg(i * 7));
     if (i == PacketLog::kMaxLines)
       scrolled_up ? view.scrollToTop() : view.scrollToBottom();
+    if (hidden_a_while && i == PacketLog::kMaxLines + 10)
+      view.hide();
+    if (hidden_a_while && i == PacketLog::kMaxLines + 15)
+      view.show();
     if (i % per_turn == per_turn - 1)
       turn_event_loop(3);
   }
