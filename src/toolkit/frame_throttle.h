@@ -39,6 +39,8 @@ public:
   // asked again while waiting, nothing more.
   void defer(qint64 wait_ns);
   bool waiting() const { return timer_.isActive(); }
+  // Forgets a deferred run.
+  void cancel() { timer_.stop(); }
 
   // Runs `now_action` at once when a frame has passed, otherwise `later`
   // at the frame's end; nothing when it is already waiting.

@@ -15,6 +15,7 @@
 #include <QTcpSocket>
 #include <QWebSocket>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -139,12 +140,7 @@ bool origin_matches_host(const QString &origin, const QByteArray &host) {
                         Qt::CaseInsensitive) == 0;
 }
 
-BrowserView::BrowserView(QObject *parent) : QObject(parent) {
-  flush_timer_.setSingleShot(true);
-  flush_timer_.setTimerType(Qt::PreciseTimer);
-  connect(&flush_timer_, &QTimer::timeout, this, &BrowserView::flush);
-  clock_.start();
-}
+BrowserView::BrowserView(QObject *parent) : QObject(parent), frame_([this] { flush(); }) {}
 
 BrowserView::~BrowserView() { stop(); }
 
@@ -212,7 +208,7 @@ void BrowserView::stop() {
     ws->deleteLater();
   }
   server_.reset();
-  flush_timer_.stop();
+  frame_.cancel();
   for (Screen &s : screens_)
     s.dirty = false;
   front_dirty_ = feed_dirty_ = false;
@@ -289,17 +285,16 @@ void BrowserView::drop(QWebSocket *ws) {
 }
 
 void BrowserView::schedule() {
-  if (flush_timer_.isActive())
+  if (frame_.waiting())
     return;
-  const qint64 wait_ns = last_flush_ns_ + kFrameNs - clock_.nsecsElapsed();
   // Never a zero timer: here it fires before the sockets' write
   // notifications, and a steady feed would keep every client's data in
   // the program, unsent, until each was dropped.
-  flush_timer_.start(wait_ns <= 1'000'000 ? 1 : int((wait_ns + 999'999) / 1'000'000));
+  frame_.defer(std::max<qint64>(frame_.wait_ns(), 1'000'000));
 }
 
 void BrowserView::flush() {
-  last_flush_ns_ = clock_.nsecsElapsed();
+  frame_.happened();
   // Each change is serialized once, for every client alike.
   for (Screen &s : screens_) {
     if (!s.dirty)

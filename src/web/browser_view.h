@@ -3,16 +3,15 @@
 #include "screen_json.h"
 
 #include "protocol/dispatcher.h"
+#include "toolkit/frame_throttle.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -31,7 +30,6 @@ public:
   static constexpr int kMaxClients = 32;
   // Unsent bytes a client may have waiting before it is dropped.
   static constexpr qint64 kMaxUnsent = qint64(1) << 20;
-  static constexpr qint64 kFrameNs = 16'666'667;
   // Close codes of a refused client: too many viewers, a foreign page.
   static constexpr int kCloseTooMany = 1013;
   static constexpr int kClosePolicy = 1008;
@@ -89,9 +87,7 @@ private:
   bool front_dirty_ = false;
   WebFeed feed_;
   bool feed_dirty_ = false;
-  QTimer flush_timer_;
-  QElapsedTimer clock_;
-  qint64 last_flush_ns_ = -kFrameNs;
+  FrameThrottle frame_;
   qint64 messages_sent_ = 0;
 };
 
