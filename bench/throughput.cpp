@@ -106,7 +106,7 @@ int main(int argc, char **argv) {
   figure("throughput.program", prog.per_second, "datagrams/s", ">= 100000",
          prog.per_second >= 100000);
   const double ratio = base.per_second > 0 ? prog.per_second / base.per_second : 0;
-  figure("throughput.ratio", ratio, "", ">= 0.15", ratio >= 0.15);
+  figure("throughput.ratio", ratio, "", ">= 0.3", ratio >= 0.3);
   figure("throughput.program_lost", double(prog.sent - prog.received), "datagrams", "0",
          prog.sent == prog.received && prog.sent == kCount);
   int most = 0;
