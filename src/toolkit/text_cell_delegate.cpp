@@ -32,7 +32,8 @@ void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
   if (inner.width() <= 0 || visible_right <= inner.left())
     return;
   use_font(look.font);
-  const QStaticText &laid = laid_out(look.text, chars_to_fill(visible_right - inner.left()));
+  const QStaticText &laid =
+      laid_out(look.text, chars_to_fill(look.text, visible_right - inner.left()));
   const QFontMetrics metrics(look.font);
   painter->save();
   painter->setFont(look.font);
@@ -58,9 +59,13 @@ void TextCellDelegate::use_font(const QFont &font) const {
     return;
   font_ = font;
   cache_.clear();
-  // The narrowest character a cell can hold (every 8-bit byte from the blank
-  // up); kerning can bring two closer, hence the margin.
+  // Kerning can bring two characters closer than their widths: each is
+  // counted at three quarters of its width.
   const QFontMetricsF m(font);
+  for (int u = 0; u < int(least_width_.size()); ++u)
+    least_width_[size_t(u)] = 0.75 * m.horizontalAdvance(QChar(u));
+  // The narrowest character a cell can hold (every 8-bit byte from the blank
+  // up) stands for the characters beyond the table.
   qreal narrowest = m.horizontalAdvance(QLatin1Char(' '));
   for (int b = 0x20; b <= 0xFF; ++b) {
     const char byte = char(b);
@@ -69,6 +74,22 @@ void TextCellDelegate::use_font(const QFont &font) const {
       narrowest = std::min(narrowest, a);
   }
   narrowest_ = std::max<qreal>(0.5, narrowest * 0.75);
+}
+
+qsizetype TextCellDelegate::chars_to_fill(const QString &text, int pixels) const {
+  // Shaping costs by the character: a log line is laid out only as far as
+  // it can reach, counted by its own characters' widths (a long line of
+  // wide characters stops far sooner than one of the narrowest).
+  qreal room = pixels;
+  qsizetype n = 0;
+  for (const QChar c : text) {
+    if (room < 0)
+      break;
+    const char16_t u = c.unicode();
+    room -= u < least_width_.size() ? least_width_[u] : narrowest_;
+    ++n;
+  }
+  return n + 2;
 }
 
 const QStaticText &TextCellDelegate::laid_out(const QString &text, qsizetype chars) const {

@@ -7,6 +7,7 @@
 #include <QStaticText>
 #include <QString>
 
+#include <array>
 #include <functional>
 
 // What one cell shows.
@@ -46,7 +47,7 @@ private:
     qsizetype chars = 0; // of the text laid out; all of it when it is shorter
   };
   void use_font(const QFont &font) const;
-  qsizetype chars_to_fill(int pixels) const { return qsizetype(pixels / narrowest_) + 2; }
+  qsizetype chars_to_fill(const QString &text, int pixels) const;
   const QStaticText &laid_out(const QString &text, qsizetype chars) const;
 
   Look look_;
@@ -55,4 +56,7 @@ private:
   mutable QHash<QString, Laid> cache_;
   mutable QFont font_;
   mutable qreal narrowest_ = 0;
+  // Each character's width in font_ as counted by chars_to_fill, for the
+  // first 256 code points (what 8-bit text mostly maps to).
+  mutable std::array<qreal, 256> least_width_{};
 };

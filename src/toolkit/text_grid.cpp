@@ -351,6 +351,16 @@ void sync_sections(QTableView *v, const TextGridModel &m) {
       vh->resizeSection(r, m.row_height(r));
 }
 
+// Item views repaint every cell on view when their window is activated or
+// deactivated, for colours that may differ between the two states; the
+// program brings a screen forward, and activates it, whenever a datagram for
+// another screen comes. With the same colours in both, the cells would be
+// painted again exactly as they are.
+bool repaints_for_nothing(const QEvent *event, const QWidget *view) {
+  return (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) &&
+         view->palette().isEqual(QPalette::Active, QPalette::Inactive);
+}
+
 } // namespace
 
 TextGrid::TextGrid(QWidget *parent)
@@ -653,6 +663,13 @@ bool TextGrid::size_column(QWidget *part_viewport, QEvent *event) {
   }
 }
 
+bool TextGrid::viewportEvent(QEvent *event) {
+  // Not handled here: the viewport's own handling still runs.
+  if (repaints_for_nothing(event, this))
+    return false;
+  return QTableView::viewportEvent(event);
+}
+
 bool TextGrid::eventFilter(QObject *watched, QEvent *event) {
   QWidget *part_viewport = nullptr;
   for (QTableView *p : parts())
@@ -660,6 +677,9 @@ bool TextGrid::eventFilter(QObject *watched, QEvent *event) {
       part_viewport = p->viewport();
   if (!part_viewport)
     return QTableView::eventFilter(watched, event);
+  // A part's viewport has no children to pass the event on to.
+  if (repaints_for_nothing(event, part_viewport->parentWidget()))
+    return true;
   switch (event->type()) {
   case QEvent::Wheel:
     // The fixed parts never scroll by themselves: the wheel scrolls the table.

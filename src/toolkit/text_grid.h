@@ -166,6 +166,7 @@ public:
 protected:
   void updateGeometries() override;
   void paintEvent(QPaintEvent *event) override;
+  bool viewportEvent(QEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -23,6 +23,8 @@ void PacketLogViewTest::long_line_reaches_the_right_edge_data() {
   QTest::newRow("bars") << QByteArray(1024, '|');
   QTest::newRow("8-bit") << QByteArray(1024, '\xA1');
   QTest::newRow("wide letters") << QByteArray(1024, 'W');
+  QTest::newRow("wide letters, then narrow ones") << QByteArray(40, 'W') + QByteArray(984, 'i');
+  QTest::newRow("kerned pairs") << QByteArray("AV").repeated(512);
   QTest::newRow("control character first") << QByteArray("\x01") + QByteArray(1023, 'i');
   QTest::newRow("datagram") << QByteArray("127.0.0.1>{tt}+{audit}2{crs}1{stack}0{n1}15.350")
                                    .repeated(30)

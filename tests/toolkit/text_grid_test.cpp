@@ -1,6 +1,7 @@
 #include "toolkit/text_grid.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
@@ -32,6 +33,8 @@ private slots:
   void dragging_a_heading_border_sizes_a_column();
   void later_packet_width_replaces_dragged_width_data();
   void later_packet_width_replaces_dragged_width();
+  void activation_repaints_only_what_it_changes_data();
+  void activation_repaints_only_what_it_changes();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -438,6 +441,54 @@ void TextGridTest::later_packet_width_replaces_dragged_width() {
     m.set_default_col_width(50);
   QCOMPARE(m.col_width(2), width);
   QCOMPARE(g.grid.shown_col_width(2), width);
+}
+
+namespace {
+
+// Paint events that reach a widget or anything inside it.
+struct PaintsInside : QObject {
+  QWidget *root;
+  int paints = 0;
+  explicit PaintsInside(QWidget *r) : root(r) { qApp->installEventFilter(this); }
+  bool eventFilter(QObject *o, QEvent *e) override {
+    if (e->type() == QEvent::Paint && o->isWidgetType() &&
+        (o == root || root->isAncestorOf(static_cast<QWidget *>(o))))
+      ++paints;
+    return false;
+  }
+};
+
+} // namespace
+
+void TextGridTest::activation_repaints_only_what_it_changes_data() {
+  // The screens are activated whenever another one comes forward: a grid
+  // repaints for it only when its colours differ between the two states.
+  QTest::addColumn<bool>("inactive_colours_differ");
+  QTest::newRow("same colours active and inactive") << false;
+  QTest::newRow("selection colour differs when inactive") << true;
+}
+
+void TextGridTest::activation_repaints_only_what_it_changes() {
+  QFETCH(bool, inactive_colours_differ);
+  StandingsGrid g(1, QSize(300, 200));
+  if (inactive_colours_differ) {
+    QPalette p = g.grid.palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, Qt::red);
+    g.grid.setPalette(p);
+  }
+  QWidget other;
+  other.show();
+  QApplication::setActiveWindow(&g.grid);
+  QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
+  PaintsInside paints(&g.grid);
+  for (QWidget *front : {&other, static_cast<QWidget *>(&g.grid), &other}) {
+    QApplication::setActiveWindow(front);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
+  QCOMPARE(paints.paints > 0, inactive_colours_differ);
 }
 
 QTEST_MAIN(TextGridTest)
