@@ -6,20 +6,16 @@
 #include <utility>
 
 FrameThrottle::FrameThrottle(std::function<void()> later, Clock clock)
-    : clock_(clock ? std::move(clock) : Clock(steady_ns)) {
-  timer_.setSingleShot(true);
-  timer_.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&timer_, &QTimer::timeout, std::move(later));
-}
+    : clock_(clock ? std::move(clock) : Clock(steady_ns)), timer_(std::move(later)) {}
 
 void FrameThrottle::defer(qint64 wait_ns) {
-  if (timer_.isActive())
+  if (timer_.active())
     return;
-  timer_.start(int((std::max<qint64>(0, wait_ns) + 500000) / 1000000));
+  timer_.start(wait_ns);
 }
 
 void FrameThrottle::request(const std::function<void()> &now_action) {
-  if (timer_.isActive())
+  if (timer_.active())
     return;
   if (!due()) {
     defer(wait_ns());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTimer>
+#include "short_timer.h"
 
 #include <functional>
 
@@ -12,10 +12,9 @@
 class FrameThrottle {
 public:
   static constexpr qint64 kFrameNs = 16666667; // 60 Hz
-  // The timer counts whole milliseconds: a wait is rounded to the nearest
-  // one, so a frame may end up to half a millisecond early. Rounding up
-  // instead made every paced frame 17 ms or more, a late picture on every
-  // 60 Hz display frame.
+  // Asked for with less than this left of the frame, it happens at once
+  // rather than waking once more for what is left: a frame may end up to
+  // half a millisecond early.
   static constexpr qint64 kSlackNs = 500000;
   // Nanoseconds on a monotonic clock; only differences count.
   using Clock = std::function<qint64()>;
@@ -35,10 +34,10 @@ public:
   // It happened at this time (the clock's now by default).
   void happened() { last_ns_ = now(); }
   void happened_at(qint64 ns) { last_ns_ = ns; }
-  // Runs `later` once after `wait_ns` (rounded to whole milliseconds);
-  // asked again while waiting, nothing more.
+  // Runs `later` once after `wait_ns`; asked again while waiting, nothing
+  // more.
   void defer(qint64 wait_ns);
-  bool waiting() const { return timer_.isActive(); }
+  bool waiting() const { return timer_.active(); }
   // Forgets a deferred run.
   void cancel() { timer_.stop(); }
 
@@ -49,5 +48,5 @@ public:
 private:
   Clock clock_;
   qint64 last_ns_ = -kFrameNs;
-  QTimer timer_;
+  ShortTimer timer_;
 };

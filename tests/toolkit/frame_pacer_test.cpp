@@ -1,4 +1,5 @@
 #include "toolkit/frame_pacer.h"
+#include "toolkit/short_timer.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -86,6 +87,8 @@ private slots:
   void windows_paint_in_separate_turns();
   void a_covered_window_paints_when_uncovered_data();
   void a_covered_window_paints_when_uncovered();
+  void short_timer_fires_once_for_its_last_start_data();
+  void short_timer_fires_once_for_its_last_start();
 };
 
 void FramePacerTest::changes_paint_at_most_once_a_frame_and_the_last_is_painted() {
@@ -117,7 +120,7 @@ void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once_data() {
   QTest::addColumn<qint64>("quiet_ns"); // since the last repaint
   QTest::addColumn<bool>("at_once");
   QTest::newRow("a frame") << FramePacer::kFrameNs << true;
-  // The timer counts whole milliseconds: what its rounding leaves is no wait.
+  // Less than half a millisecond left of the frame is no wait.
   QTest::newRow("half a millisecond short of a frame")
       << FramePacer::kFrameNs - 500000 << true;
   QTest::newRow("a millisecond short of a frame") << FramePacer::kFrameNs - 1000000 << false;
@@ -206,6 +209,38 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
   QCOMPARE(label->last_painted == QStringLiteral("change 3"), !held);
   back.activateWindow();
   QVERIFY(spin_until([&] { return label->last_painted == QStringLiteral("change 3"); }));
+}
+
+void FramePacerTest::short_timer_fires_once_for_its_last_start_data() {
+  // Waits in nanoseconds; -1 stops the timer. An expiry already counted
+  // when it is stopped or started again must not fire later.
+  QTest::addColumn<QList<qint64>>("starts");
+  QTest::addColumn<int>("fires");
+  QTest::newRow("a short wait") << QList<qint64>{200000} << 1;
+  QTest::newRow("no wait") << QList<qint64>{0} << 1;
+  QTest::newRow("stopped before it fires") << QList<qint64>{2000000, -1} << 0;
+  QTest::newRow("expired, then stopped") << QList<qint64>{1, -1} << 0;
+  QTest::newRow("started again while waiting") << QList<qint64>{1, 300000} << 1;
+}
+
+void FramePacerTest::short_timer_fires_once_for_its_last_start() {
+  QFETCH(QList<qint64>, starts);
+  QFETCH(int, fires);
+  int fired = 0;
+  ShortTimer timer([&] { ++fired; });
+  for (qint64 ns : starts) {
+    if (ns < 0)
+      timer.stop();
+    else
+      timer.start(ns);
+    // Lets a one-nanosecond wait expire before the next step.
+    QTest::qSleep(1);
+  }
+  if (fires > 0)
+    QVERIFY(spin_until([&] { return fired > 0; }));
+  spin(30);
+  QCOMPARE(fired, fires);
+  QCOMPARE(timer.active(), false);
 }
 
 QTEST_MAIN(FramePacerTest)
