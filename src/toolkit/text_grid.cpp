@@ -314,7 +314,19 @@ public:
   }
 };
 
+// A header that is never drawn and whose size the grid fixes: the table
+// asks a visible header for its size hint on every layout, and a plain
+// header measures the text of every section for it (most of the cost of a
+// Packet that changes a table's shape).
+class FixedSizeHeader final : public QHeaderView {
+public:
+  using QHeaderView::QHeaderView;
+  QSize sizeHint() const override { return minimumSize(); }
+};
+
 void set_up_view(QTableView *v) {
+  v->setHorizontalHeader(new FixedSizeHeader(Qt::Horizontal, v));
+  v->setVerticalHeader(new FixedSizeHeader(Qt::Vertical, v));
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
     h->hide();
     h->setMinimumSectionSize(0);
