@@ -328,6 +328,10 @@ void set_up_view(QTableView *v) {
   v->setHorizontalHeader(new FixedSizeHeader(Qt::Horizontal, v));
   v->setVerticalHeader(new FixedSizeHeader(Qt::Vertical, v));
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
+    // A header shows no cell: a changed cell is none of its business, and
+    // with eight headers to a grid it was most of the cost of setting one.
+    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), h,
+                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
     h->hide();
     h->setMinimumSectionSize(0);
     h->setSectionResizeMode(QHeaderView::Fixed);
