@@ -424,8 +424,9 @@ void TextGrid::set_up() {
   connect(&model_, &TextGridModel::geometry_changed, this, &TextGrid::sync_geometry);
   connect(&model_, &TextGridModel::col_width_changed, this, &TextGrid::sync_col_width);
   connect(&model_, &TextGridModel::row_height_changed, this, &TextGrid::sync_row_height);
-  connect(&model_, &QAbstractItemModel::rowsInserted, this, &TextGrid::sync_geometry);
-  connect(&model_, &QAbstractItemModel::columnsInserted, this, &TextGrid::sync_geometry);
+  // New rows and columns are laid out on the geometry change that follows
+  // every change of a count: laying them out on their insertion as well
+  // did all of it twice.
   connect(&model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
             if (roles.isEmpty())
