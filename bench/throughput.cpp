@@ -93,6 +93,7 @@ int main(int argc, char **argv) {
   plan.window = kWindow;
   plan.time_limit_s = 20; // a slow program is measured on fewer datagrams
   const qint64 paint_from = now_ns();
+  const qint64 cpu_from = main_thread_cpu_ns();
   Rate prog;
   {
     Sender sender(plan);
@@ -103,6 +104,16 @@ int main(int argc, char **argv) {
     prog.per_second =
         prog.received / (double(program.last_handled_ns - sender.start_ns()) / 1e9);
   }
+  // CPU time is what the program spends whoever else shares the machine:
+  // it tells a slower program from a busy machine.
+  const double wall_s = double(program.last_handled_ns - paint_from) / 1e9;
+  const double cpu_s = double(main_thread_cpu_ns() - cpu_from) / 1e9;
+  if (prog.received > 0 && wall_s > 0)
+    note(QStringLiteral("user-interface thread: %1 us of CPU per datagram, busy %2 % of the "
+                        "time; load average %3")
+             .arg(cpu_s * 1e6 / double(prog.received), 0, 'f', 2)
+             .arg(100 * cpu_s / wall_s, 0, 'f', 0)
+             .arg(load_average(), 0, 'f', 2));
   figure("throughput.program", prog.per_second, "datagrams/s", ">= 100000",
          prog.per_second >= 100000);
   const double ratio = base.per_second > 0 ? prog.per_second / base.per_second : 0;

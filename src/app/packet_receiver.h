@@ -61,8 +61,15 @@ private:
   };
 
   void drain(int i);
+  // Reads what waits on listener i, many datagrams a call, and queues them;
+  // false when nothing was waiting (or the read failed).
+  bool read_batch(int i);
+  const QByteArray &sender_text(quint32 ipv4);
 
   std::array<QUdpSocket *, kListeners> sockets_{};
   Handler handler_;
   OneAtATime<Waiting> handing_on_;
+  // The last sender's dotted text: a feed comes from one sender.
+  quint32 last_sender_ = 0;
+  QByteArray last_sender_text_ = "0.0.0.0";
 };

@@ -128,8 +128,23 @@ NumberedTag::NumberedTag(QByteArrayView prefix, int n) {
   // 12 characters hold any int, and one more the closing brace.
   const qsizetype keep = std::min<qsizetype>(prefix.size(), qsizetype(sizeof text_) - 13);
   std::memcpy(text_, prefix.data(), size_t(keep));
-  const int written = std::snprintf(text_ + keep, sizeof text_ - size_t(keep), "%d}", n);
-  size_ = keep + written;
+  // Digits by hand: formatting through the C library was a good part of the
+  // cost of reading a table's tags. Unsigned, so the lowest int turns
+  // positive too.
+  char digits[12];
+  int count = 0;
+  unsigned magnitude = n < 0 ? 0u - unsigned(n) : unsigned(n);
+  do {
+    digits[count++] = char('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  qsizetype at = keep;
+  if (n < 0)
+    text_[at++] = '-';
+  while (count > 0)
+    text_[at++] = digits[--count];
+  text_[at++] = '}';
+  size_ = at;
 }
 
 NumberedTag numbered_tag(QByteArrayView prefix, int n) { return NumberedTag(prefix, n); }

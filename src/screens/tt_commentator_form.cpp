@@ -50,7 +50,11 @@ QList<QRect> covers_of(const QWidget *w) {
 }
 
 void show_readout(QLabel *label, const QFont &face, const QString &text) {
-  label->setFont(fit_readout_font(text, face, label->contentsRect().width()));
+  // Most times fit the face as they are: setting the font a label already
+  // has still goes through every child and asks for a new layout.
+  const QFont fitted = fit_readout_font(text, face, label->contentsRect().width());
+  if (label->font() != fitted || !label->testAttribute(Qt::WA_SetFont))
+    label->setFont(fitted);
   show_packet_text(label, text);
 }
 

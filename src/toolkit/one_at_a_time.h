@@ -16,9 +16,19 @@ public:
 
   // Runs item now, or after the call in progress when there is one.
   void call(Item item) {
-    waiting_.push_back(std::move(item));
+    add(std::move(item));
+    run_waiting();
+  }
+
+  // Queues item behind every call made so far, without running anything:
+  // items that came together are queued together, then run_waiting runs them.
+  void add(Item item) { waiting_.push_back(std::move(item)); }
+
+  // Runs what waits, in order, unless a call is in progress (that call takes
+  // them up when it is done).
+  void run_waiting() {
     if (busy_)
-      return; // the call in progress takes it up when it is done
+      return;
     // A handler that throws must not leave every later call queued for ever.
     struct Busy {
       bool &flag;

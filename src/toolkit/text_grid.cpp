@@ -314,8 +314,24 @@ public:
   }
 };
 
+// A header that is never drawn and whose size the grid fixes: the table
+// asks a visible header for its size hint on every layout, and a plain
+// header measures the text of every section for it (most of the cost of a
+// Packet that changes a table's shape).
+class FixedSizeHeader final : public QHeaderView {
+public:
+  using QHeaderView::QHeaderView;
+  QSize sizeHint() const override { return minimumSize(); }
+};
+
 void set_up_view(QTableView *v) {
+  v->setHorizontalHeader(new FixedSizeHeader(Qt::Horizontal, v));
+  v->setVerticalHeader(new FixedSizeHeader(Qt::Vertical, v));
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
+    // A header shows no cell: a changed cell is none of its business, and
+    // with eight headers to a grid it was most of the cost of setting one.
+    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), h,
+                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
     h->hide();
     h->setMinimumSectionSize(0);
     h->setSectionResizeMode(QHeaderView::Fixed);
@@ -418,8 +434,9 @@ void TextGrid::set_up() {
   connect(&model_, &TextGridModel::geometry_changed, this, &TextGrid::sync_geometry);
   connect(&model_, &TextGridModel::col_width_changed, this, &TextGrid::sync_col_width);
   connect(&model_, &TextGridModel::row_height_changed, this, &TextGrid::sync_row_height);
-  connect(&model_, &QAbstractItemModel::rowsInserted, this, &TextGrid::sync_geometry);
-  connect(&model_, &QAbstractItemModel::columnsInserted, this, &TextGrid::sync_geometry);
+  // New rows and columns are laid out on the geometry change that follows
+  // every change of a count: laying them out on their insertion as well
+  // did all of it twice.
   connect(&model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
             if (roles.isEmpty())

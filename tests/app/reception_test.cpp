@@ -61,6 +61,7 @@ private slots:
   void filter_and_log();
   void datagram_over_1024_bytes_dropped();
   void datagram_of_1024_bytes_kept();
+  void datagrams_waiting_together_kept_in_order();
   void heartbeat_logs_two_lines();
   void log_keeps_newest_30();
   void short_log_is_not_scrolled();
@@ -153,6 +154,23 @@ void ReceptionTest::datagram_of_1024_bytes_kept() {
   QVERIFY(send_loopback(f.port(0), d));
   QVERIFY(f.wait_log(1));
   QCOMPARE(f.applied, QList<QByteArray>{d});
+}
+
+void ReceptionTest::datagrams_waiting_together_kept_in_order() {
+  // Sent before the receiver runs, they are read together: the oversized
+  // one is dropped, the empty one and the longest one are kept, in order.
+  Fixture f;
+  const QByteArray longest = "{scratch}+{x}" + QByteArray(1011, 'y');
+  const QList<QByteArray> sent{"{scratch}+{list}1", QByteArray(1025, 'z'), "", longest,
+                               "{scratch}+{list}2"};
+  for (const QByteArray &d : sent)
+    QVERIFY(send_loopback(f.port(0), d));
+  QVERIFY(f.wait_log(4));
+  QTest::qWait(20);
+  QCOMPARE(f.applied, (QList<QByteArray>{sent[0], longest, sent[4]}));
+  QCOMPARE(f.log(), (QStringList{"127.0.0.1>{scratch}+{list}1", "127.0.0.1>",
+                                 "127.0.0.1>" + QString::fromLatin1(longest),
+                                 "127.0.0.1>{scratch}+{list}2"}));
 }
 
 void ReceptionTest::heartbeat_logs_two_lines() {

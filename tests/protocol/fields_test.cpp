@@ -61,6 +61,16 @@ void FieldsTest::tag_value_data() {
       << QByteArray(253, 'y');
   QTest::newRow("8-bit") << QByteArray("{name}\xC9lise{eop}") << QByteArray("{name}")
                          << QByteArray("\xC9lise");
+  QTest::newRow("start of the tag before it") << QByteArray("{tit{title}X{eop}")
+                                              << QByteArray("{title}") << QByteArray("X");
+  QTest::newRow("tag is the whole packet") << QByteArray("{eop}") << QByteArray("{eop}")
+                                           << QByteArray();
+  QTest::newRow("packet shorter than the tag") << QByteArray("{ti") << QByteArray("{title}")
+                                               << QByteArray();
+  QTest::newRow("tag cut off at the end") << QByteArray("{a}1{titl") << QByteArray("{title}")
+                                          << QByteArray();
+  QTest::newRow("empty packet") << QByteArray() << QByteArray("{a}") << QByteArray();
+  QTest::newRow("empty tag") << QByteArray("{a}1") << QByteArray() << QByteArray();
 }
 
 void FieldsTest::tag_value() {
@@ -80,6 +90,9 @@ void FieldsTest::tag_value_unbounded_data() {
   QTest::newRow("2 to end") << omnium << QByteArray("{2}") << QByteArray("Name");
   QTest::newRow("3 absent") << omnium << QByteArray("{3}") << QByteArray();
   QTest::newRow("1 not in 12") << QByteArray("{12}x") << QByteArray("{1}") << QByteArray();
+  QTest::newRow("1 after 12") << QByteArray("{12}x{1}y") << QByteArray("{1}") << QByteArray("y");
+  QTest::newRow("tag at the very end") << QByteArray("{0}a{1}") << QByteArray("{1}")
+                                       << QByteArray();
   QTest::newRow("300 characters") << QByteArray("{title}") + QByteArray(300, 'x')
                                   << QByteArray("{title}") << QByteArray(300, 'x');
 }

@@ -1,7 +1,10 @@
 #include "screens/omnium_commentator_form.h"
+#include "screens/screen_support.h"
 
 #include <QHeaderView>
 #include <QtTest>
+
+#include <limits>
 
 namespace {
 
@@ -44,6 +47,8 @@ private slots:
   void one_row_table_has_no_fixed_row();
   void line_value_data();
   void line_value();
+  void numbered_tag_text_data();
+  void numbered_tag_text();
   void line_equal_to_row_count_only_reshapes();
   void shrink_and_grow_keeps_cells();
   void long_cell_cut_to_255();
@@ -157,6 +162,30 @@ void TestOmniumScreen::one_row_table_has_no_fixed_row() {
   QCOMPARE(f.results().row_count(), 1);
   QCOMPARE(f.results().col_count(), 1);
   QCOMPARE(f.results().cell(0, 0), QByteArray("Y"));
+}
+
+void TestOmniumScreen::numbered_tag_text_data() {
+  QTest::addColumn<QByteArray>("prefix");
+  QTest::addColumn<int>("n");
+  QTest::addColumn<QByteArray>("tag");
+  QTest::newRow("column 0") << QByteArray("{") << 0 << QByteArray("{0}");
+  QTest::newRow("column 7") << QByteArray("{") << 7 << QByteArray("{7}");
+  QTest::newRow("column 998") << QByteArray("{") << 998 << QByteArray("{998}");
+  QTest::newRow("list line 10") << QByteArray("{ltg") << 10 << QByteArray("{ltg10}");
+  QTest::newRow("negative") << QByteArray("{n") << -5 << QByteArray("{n-5}");
+  QTest::newRow("largest int") << QByteArray("{") << std::numeric_limits<int>::max()
+                               << QByteArray("{2147483647}");
+  QTest::newRow("lowest int") << QByteArray("{") << std::numeric_limits<int>::min()
+                              << QByteArray("{-2147483648}");
+  QTest::newRow("long prefix cut") << QByteArray(60, 'p') << 12
+                                   << QByteArray(35, 'p') + QByteArray("12}");
+}
+
+void TestOmniumScreen::numbered_tag_text() {
+  QFETCH(QByteArray, prefix);
+  QFETCH(int, n);
+  QFETCH(QByteArray, tag);
+  QCOMPARE(QByteArrayView(numbered_tag(prefix, n)).toByteArray(), tag);
 }
 
 void TestOmniumScreen::line_value_data() {
