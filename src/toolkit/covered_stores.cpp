@@ -53,7 +53,7 @@ void CoveredStores::watch(QWidget *window) {
   for (const Window &w : windows_)
     if (w.widget == window)
       return;
-  windows_.push_back({window, false});
+  windows_.push_back({window});
   // Only the watched windows' own events: a filter on the application would
   // see every event of every widget.
   window->installEventFilter(this);
@@ -61,12 +61,18 @@ void CoveredStores::watch(QWidget *window) {
 
 bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
   switch (event->type()) {
+  case QEvent::WindowActivate:
+    for (Window &w : windows_)
+      if (w.widget == watched)
+        w.activated = ++activations_;
+    repaint_uncovered();
+    timer_->start();
+    break;
   case QEvent::Expose:
     for (Window &w : windows_)
       if (w.released && w.widget && w.widget->windowHandle() == watched)
         repaint_whole(w);
     break;
-  case QEvent::WindowActivate:
   case QEvent::WindowDeactivate:
   case QEvent::Show:
   case QEvent::Hide:
@@ -84,29 +90,28 @@ bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
   return false;
 }
 
-bool CoveredStores::is_covered(const QWidget *window) const {
-  // The active window is the one in front: the program brings a screen
+bool CoveredStores::is_covered(const Window &w) const {
+  // A window activated later lies above it: the program brings a screen
   // forward and activates it together, and so does a click.
-  const QWidget *front = QApplication::activeWindow();
-  if (!front || front == window || !front->isVisible() || !window->isVisible())
-    return false;
-  bool watched = false;
-  for (const Window &w : windows_)
-    watched = watched || w.widget == front;
-  const QScreen *screen = front->screen();
-  if (!watched || !screen)
-    return false;
-  return covers_window(front->frameGeometry(), screen->geometry(), window->frameGeometry(),
-                       screen_geometries());
+  const QList<QRect> screens = screen_geometries();
+  for (const Window &f : windows_) {
+    if (!f.widget || f.widget == w.widget || f.activated <= w.activated || !f.widget->isVisible())
+      continue;
+    const QScreen *screen = f.widget->screen();
+    if (screen && covers_window(f.widget->frameGeometry(), screen->geometry(),
+                                w.widget->frameGeometry(), screens))
+      return true;
+  }
+  return false;
 }
 
-bool CoveredStores::is_unseen(const QWidget *window) const {
-  return !window->isVisible() || is_covered(window);
+bool CoveredStores::is_unseen(const Window &w) const {
+  return !w.widget->isVisible() || w.widget->isMinimized() || is_covered(w);
 }
 
 void CoveredStores::release_covered() {
   for (Window &w : windows_) {
-    if (!w.widget || w.released || !is_unseen(w.widget))
+    if (!w.widget || w.released || !is_unseen(w))
       continue;
     QBackingStore *store = w.widget->backingStore();
     QWindow *handle = w.widget->windowHandle();
@@ -125,7 +130,7 @@ void CoveredStores::release_covered() {
 
 void CoveredStores::repaint_uncovered() {
   for (Window &w : windows_) {
-    if (!w.widget || !w.released || is_unseen(w.widget))
+    if (!w.widget || !w.released || is_unseen(w))
       continue;
     repaint_whole(w);
   }

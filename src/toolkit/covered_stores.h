@@ -19,11 +19,11 @@ bool covers_window(const QRect &front, const QRect &screen, const QRect &window,
 
 // Gives back the memory of the pictures nobody sees. Every shown window keeps
 // a backing store, its picture at four bytes a pixel (about 2 MiB for a race
-// screen), whether or not it can be seen. A window that has been hidden, or
-// covered entirely by the program's active window (as a full-screen race
-// screen covers the others), for a while lets its picture go; when it is
-// uncovered or shown it paints itself whole again, as it does when first
-// shown. The wait keeps the
+// screen), whether or not it can be seen. A window that has been hidden,
+// minimized, or covered entirely by a window activated after it (as a
+// full-screen race screen covers the others), for a while lets its picture
+// go; when it is uncovered, exposed or shown it paints itself whole again, as
+// it does when first shown. The wait keeps the
 // pictures of the screens a meeting switches between: raising one of them
 // costs a copy, not a repaint.
 class CoveredStores final : public QObject {
@@ -44,9 +44,10 @@ private:
   struct Window {
     QPointer<QWidget> widget;
     bool released = false;
+    qint64 activated = 0; // the count of activations when it was last activated
   };
-  bool is_covered(const QWidget *window) const;
-  bool is_unseen(const QWidget *window) const;
+  bool is_covered(const Window &w) const;
+  bool is_unseen(const Window &w) const;
   void release_covered();
   void repaint_uncovered();
   void repaint_whole(Window &w);
@@ -54,4 +55,5 @@ private:
   std::vector<Window> windows_;
   QTimer *timer_ = nullptr;
   int released_ = 0;
+  qint64 activations_ = 0;
 };
