@@ -72,20 +72,27 @@ void CoveredStoresTest::covers_window() {
 void CoveredStoresTest::a_covered_window_gives_back_its_picture_and_repaints_when_uncovered_data() {
   // The window in front, as a part of its screen.
   QTest::addColumn<QMargins>("short_of_screen");
+  // A small window activated after the one in front: the active window
+  // covers nothing, the one in front still covers the window behind.
+  QTest::addColumn<bool>("small_active");
   QTest::addColumn<bool>("released");
-  QTest::newRow("covered by a window filling the screen") << QMargins() << true;
-  QTest::newRow("in front of a window short of the screen") << QMargins(0, 0, 0, 100) << false;
+  QTest::newRow("covered by a window filling the screen") << QMargins() << false << true;
+  QTest::newRow("covered by it, a small window active") << QMargins() << true << true;
+  QTest::newRow("in front of a window short of the screen")
+      << QMargins(0, 0, 0, 100) << false << false;
 }
 
 void CoveredStoresTest::a_covered_window_gives_back_its_picture_and_repaints_when_uncovered() {
   QFETCH(QMargins, short_of_screen);
+  QFETCH(bool, small_active);
   QFETCH(bool, released);
-  QWidget back, over;
+  QWidget back, over, small;
   auto *label = new QLabel(QStringLiteral("start"), &back);
   label->resize(200, 50);
   CoveredStores stores(nullptr, 20);
   stores.watch(&back);
   stores.watch(&over);
+  stores.watch(&small);
   back.setGeometry(100, 100, 200, 50);
   over.setGeometry(back.screen()->geometry() - short_of_screen);
   back.show();
@@ -94,6 +101,13 @@ void CoveredStoresTest::a_covered_window_gives_back_its_picture_and_repaints_whe
   QVERIFY(QTest::qWaitForWindowExposed(&over));
   over.activateWindow();
   QVERIFY(spin_until([&] { return QApplication::activeWindow() == &over; }));
+  if (small_active) {
+    small.setGeometry(400, 400, 100, 50);
+    small.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&small));
+    small.activateWindow();
+    QVERIFY(spin_until([&] { return QApplication::activeWindow() == &small; }));
+  }
   QVERIFY(spin_until([&] { return back.backingStore()->size() == back.size(); }));
   label->setText(QStringLiteral("changed while covered"));
   // The picture goes once the window has stayed covered; the front one keeps
