@@ -73,6 +73,16 @@ bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
       if (w.released && w.widget && w.widget->windowHandle() == watched)
         repaint_whole(w);
     break;
+  case QEvent::UpdateRequest:
+    // A window given back its picture that repaints anyway (nothing holds
+    // back a covered window's changes) repaints whole and takes a picture of
+    // its size again: it gives it back when it has stayed unseen again.
+    for (Window &w : windows_)
+      if (w.released && w.widget == watched) {
+        w.released = false;
+        timer_->start();
+      }
+    break;
   case QEvent::WindowDeactivate:
   case QEvent::Show:
   case QEvent::Hide:

@@ -96,8 +96,9 @@ void CoveredStoresTest::a_covered_window_gives_back_its_picture_and_repaints_whe
   back.setGeometry(100, 100, 200, 50);
   over.setGeometry(back.screen()->geometry() - short_of_screen);
   back.show();
-  over.show();
   QVERIFY(QTest::qWaitForWindowExposed(&back));
+  QVERIFY(spin_until([&] { return back.backingStore()->size() == back.size(); }));
+  over.show();
   QVERIFY(QTest::qWaitForWindowExposed(&over));
   over.activateWindow();
   QVERIFY(spin_until([&] { return QApplication::activeWindow() == &over; }));
@@ -108,19 +109,26 @@ void CoveredStoresTest::a_covered_window_gives_back_its_picture_and_repaints_whe
     small.activateWindow();
     QVERIFY(spin_until([&] { return QApplication::activeWindow() == &small; }));
   }
-  QVERIFY(spin_until([&] { return back.backingStore()->size() == back.size(); }));
   label->setText(QStringLiteral("changed while covered"));
   // The picture goes once the window has stayed covered; the front one keeps
   // its own.
   spin(100);
-  QCOMPARE(stores.released(), released ? 1 : 0);
+  QCOMPARE(stores.released() > 0, released);
   QCOMPARE(back.backingStore()->size() == back.size(), !released);
   QCOMPARE(over.backingStore()->size(), over.size());
+  if (released) {
+    // A change that repaints it while covered takes a whole picture again,
+    // which goes again once the window has stayed covered.
+    const int before = stores.released();
+    label->setText(QStringLiteral("changed again while covered"));
+    QVERIFY(spin_until([&] { return stores.released() > before; }));
+  }
   // Uncovered, the window shows itself whole and as it is now.
   back.activateWindow();
   QVERIFY(spin_until([&] { return back.backingStore()->size() == back.size(); }));
-  QVERIFY(spin_until([&] { return shown_picture(back) == back.grab().toImage().convertToFormat(QImage::Format_RGB32); }));
-  QCOMPARE(stores.released(), released ? 1 : 0);
+  const auto painted = [&] { return back.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+  QVERIFY(spin_until([&] { return shown_picture(back) == painted(); }));
+  QCOMPARE(stores.released() > 0, released);
 }
 
 QTEST_MAIN(CoveredStoresTest)
