@@ -1,5 +1,7 @@
 #include "covered_stores.h"
 
+#include "steady_clock.h"
+
 #include <QApplication>
 #include <QBackingStore>
 #include <QEvent>
@@ -9,6 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 bool covers_window(const QRect &front, const QRect &screen, const QRect &window,
                    const QList<QRect> &screens) {
@@ -35,9 +39,9 @@ QList<QRect> screen_geometries() {
 } // namespace
 
 CoveredStores::CoveredStores(QObject *parent, int release_after_ms)
-    : QObject(parent), timer_(new QTimer(this)) {
+    : QObject(parent), release_after_ns_(qint64(release_after_ms) * 1000000),
+      timer_(new QTimer(this)) {
   timer_->setSingleShot(true);
-  timer_->setInterval(release_after_ms);
   connect(timer_, &QTimer::timeout, this, &CoveredStores::release_covered);
 }
 
@@ -65,8 +69,7 @@ bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
     for (Window &w : windows_)
       if (w.widget == watched)
         w.activated = ++activations_;
-    repaint_uncovered();
-    timer_->start();
+    changed();
     break;
   case QEvent::Expose:
     for (Window &w : windows_)
@@ -76,11 +79,16 @@ bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
   case QEvent::UpdateRequest:
     // A window given back its picture that repaints anyway (nothing holds
     // back a covered window's changes) repaints whole and takes a picture of
-    // its size again: it gives it back when it has stayed unseen again.
+    // its size again: it gives it back when it has stayed unseen as long
+    // again, so a busy window repaints whole at most once a wait.
     for (Window &w : windows_)
       if (w.released && w.widget == watched) {
         w.released = false;
-        timer_->start();
+        w.unseen_since_ns = steady_ns();
+        // Its picture has its size again only after this repaint: the
+        // timer's turn finds it then.
+        if (!timer_->isActive())
+          timer_->start(int(release_after_ns_ / 1000000));
       }
     break;
   case QEvent::WindowDeactivate:
@@ -89,10 +97,7 @@ bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
   case QEvent::Move:
   case QEvent::Resize:
   case QEvent::WindowStateChange:
-    // Which window covers which may have changed: an uncovered window shows
-    // its picture now, a covered one gives it back when it has stayed so.
-    repaint_uncovered();
-    timer_->start();
+    changed();
     break;
   default:
     break;
@@ -119,31 +124,67 @@ bool CoveredStores::is_unseen(const Window &w) const {
   return !w.widget->isVisible() || w.widget->isMinimized() || is_covered(w);
 }
 
-void CoveredStores::release_covered() {
+void CoveredStores::changed() {
+  // Which window covers which may have changed: an uncovered window shows
+  // its picture now, a newly unseen one starts its wait.
+  const qint64 now = steady_ns();
   for (Window &w : windows_) {
-    if (!w.widget || w.released || !is_unseen(w))
+    if (!w.widget)
       continue;
-    QBackingStore *store = w.widget->backingStore();
-    QWindow *handle = w.widget->windowHandle();
-    if (!store || !handle || store->size() != w.widget->size())
+    if (!is_unseen(w)) {
+      w.unseen_since_ns = 0;
+      if (w.released)
+        repaint_whole(w);
       continue;
+    }
+    if (!w.unseen_since_ns)
+      w.unseen_since_ns = now;
+  }
+  schedule();
+}
+
+bool CoveredStores::has_picture(const Window &w) {
+  if (!w.widget || w.released || !w.widget->windowHandle())
+    return false;
+  const QBackingStore *store = w.widget->backingStore();
+  return store && store->size() == w.widget->size();
+}
+
+void CoveredStores::schedule() {
+  // The timer wakes for the first window whose wait ends; a window never
+  // painted has nothing to give back.
+  qint64 first = 0;
+  for (const Window &w : windows_)
+    if (w.unseen_since_ns && has_picture(w) &&
+        (!first || w.unseen_since_ns + release_after_ns_ < first))
+      first = w.unseen_since_ns + release_after_ns_;
+  if (!first) {
+    timer_->stop();
+    return;
+  }
+  const qint64 wait_ms = std::max<qint64>(0, (first - steady_ns() + 999999) / 1000000);
+  timer_->start(int(std::min<qint64>(wait_ms, release_after_ns_ / 1000000 + 1)));
+}
+
+void CoveredStores::release_covered() {
+  const qint64 now = steady_ns();
+  for (Window &w : windows_) {
+    if (!w.unseen_since_ns || now - w.unseen_since_ns < release_after_ns_ || !has_picture(w))
+      continue;
+    if (!is_unseen(w)) {
+      w.unseen_since_ns = 0;
+      continue;
+    }
     // A picture of one pixel, which every platform can make: the repaint
     // manager repaints a window whole, at its size, when the sizes differ.
-    store->resize(QSize(1, 1));
+    w.widget->backingStore()->resize(QSize(1, 1));
     // An expose would show the store as it is, unless something is to be
     // painted: the filter marks the window to repaint first.
-    handle->installEventFilter(this);
+    w.widget->windowHandle()->installEventFilter(this);
     w.released = true;
     ++released_;
   }
-}
-
-void CoveredStores::repaint_uncovered() {
-  for (Window &w : windows_) {
-    if (!w.widget || !w.released || is_unseen(w))
-      continue;
-    repaint_whole(w);
-  }
+  schedule();
 }
 
 void CoveredStores::repaint_whole(Window &w) {

@@ -44,15 +44,19 @@ private:
   struct Window {
     QPointer<QWidget> widget;
     bool released = false;
-    qint64 activated = 0; // the count of activations when it was last activated
+    qint64 activated = 0;       // the count of activations when it was last activated
+    qint64 unseen_since_ns = 0; // steady clock; 0 while it can be seen
   };
   bool is_covered(const Window &w) const;
   bool is_unseen(const Window &w) const;
+  static bool has_picture(const Window &w);
+  void changed();
+  void schedule();
   void release_covered();
-  void repaint_uncovered();
   void repaint_whole(Window &w);
 
   std::vector<Window> windows_;
+  qint64 release_after_ns_ = 0;
   QTimer *timer_ = nullptr;
   int released_ = 0;
   qint64 activations_ = 0;
