@@ -2,7 +2,6 @@
 
 #include "steady_clock.h"
 
-#include <QApplication>
 #include <QBackingStore>
 #include <QEvent>
 #include <QGuiApplication>
@@ -46,9 +45,13 @@ CoveredStores::CoveredStores(QObject *parent, int release_after_ms)
 }
 
 CoveredStores::~CoveredStores() {
-  for (const Window &w : windows_)
-    if (w.widget)
-      w.widget->removeEventFilter(this);
+  for (const Window &w : windows_) {
+    if (!w.widget)
+      continue;
+    w.widget->removeEventFilter(this);
+    if (QWindow *handle = w.widget->windowHandle())
+      handle->removeEventFilter(this);
+  }
 }
 
 void CoveredStores::watch(QWidget *window) {

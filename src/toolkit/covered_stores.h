@@ -23,9 +23,8 @@ bool covers_window(const QRect &front, const QRect &screen, const QRect &window,
 // minimized, or covered entirely by a window activated after it (as a
 // full-screen race screen covers the others), for a while lets its picture
 // go; when it is uncovered, exposed or shown it paints itself whole again, as
-// it does when first shown. The wait keeps the
-// pictures of the screens a meeting switches between: raising one of them
-// costs a copy, not a repaint.
+// it does when first shown. The wait keeps the pictures of the screens a
+// meeting switches between: raising one of them costs a copy, not a repaint.
 class CoveredStores final : public QObject {
 public:
   static constexpr int kReleaseAfterMs = 5000;
