@@ -474,6 +474,62 @@ qint64 resident_bytes(qint64 pid) {
   return 0;
 }
 
+namespace {
+
+enum class Mapped { other, library, font, own };
+
+Mapped kind_of_mapping(QByteArrayView path, QByteArrayView program) {
+  if (path.isEmpty() || path == "[heap]" || path == "[stack]" || path.startsWith("[anon"))
+    return Mapped::own;
+  if (path.startsWith('['))
+    return Mapped::other;
+  if (path.contains("/fonts/") || path.contains("/fontconfig/"))
+    return Mapped::font;
+  for (const char *end : {".ttf", ".otf", ".ttc", ".pcf", ".pcf.gz", ".pfb"})
+    if (path.endsWith(end))
+      return Mapped::font;
+  if (path == program || path.endsWith(".so") || path.contains(".so."))
+    return Mapped::library;
+  return Mapped::other;
+}
+
+} // namespace
+
+MappedMemory mapped_memory_of(QByteArrayView smaps, QByteArrayView program) {
+  MappedMemory out;
+  Mapped kind = Mapped::other;
+  for (const QByteArray &line : QByteArray::fromRawData(smaps.data(), smaps.size()).split('\n')) {
+    // A mapping's header: "start-end perms offset dev inode   path"; its
+    // fields follow as "Name:   value kB".
+    const qsizetype colon = line.indexOf(':');
+    const qsizetype space = line.indexOf(' ');
+    if (space > 0 && (colon < 0 || colon > space) && line.left(space).contains('-')) {
+      qsizetype at = space;
+      for (int field = 0; field < 4 && at >= 0; ++field) {
+        while (at < line.size() && line[at] == ' ')
+          ++at;
+        at = line.indexOf(' ', at);
+      }
+      const QByteArrayView path = at < 0 ? QByteArrayView() : line.mid(at).trimmed();
+      kind = kind_of_mapping(path, program);
+      continue;
+    }
+    if (kind == Mapped::other || !line.startsWith("Rss:"))
+      continue;
+    const qint64 bytes = line.mid(4).trimmed().split(' ').value(0).toLongLong() * 1024;
+    (kind == Mapped::library ? out.libraries : kind == Mapped::font ? out.fonts : out.own) += bytes;
+  }
+  return out;
+}
+
+MappedMemory mapped_memory(qint64 pid) {
+  QFile f(proc_path(pid, "smaps"));
+  if (!f.open(QIODevice::ReadOnly))
+    return {};
+  const QByteArray program = QFile::symLinkTarget(proc_path(pid, "exe")).toUtf8();
+  return mapped_memory_of(f.readAll(), program);
+}
+
 qint64 main_thread_cpu_ns() {
   QFile f(QStringLiteral("/proc/self/task/%1/schedstat").arg(getpid()));
   if (f.open(QIODevice::ReadOnly))

@@ -203,6 +203,18 @@ double percentile(std::vector<double> values, double p);
 
 // Resident memory of a process in bytes (0 when unreadable).
 qint64 resident_bytes(qint64 pid = 0);
+// Resident memory by what is mapped: shared libraries with the program's own
+// file (code and data every run of it maps), font files with fontconfig's
+// caches, and the process's own memory (the heap, anonymous mappings and
+// stacks: what it allocated).
+struct MappedMemory {
+  qint64 libraries = 0;
+  qint64 fonts = 0;
+  qint64 own = 0;
+};
+// From the text of /proc/PID/smaps; `program` is the path of the executable.
+MappedMemory mapped_memory_of(QByteArrayView smaps, QByteArrayView program);
+MappedMemory mapped_memory(qint64 pid = 0);
 // CPU time of a process (all its threads) in nanoseconds.
 qint64 cpu_ns(qint64 pid = 0);
 // CPU time of this process's main thread (the user-interface thread, where

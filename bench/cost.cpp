@@ -78,7 +78,7 @@ void real_program() {
   // Let start-up finish its first paints, then read its memory.
   usleep(1'000'000);
   const double rss_mb = double(resident_bytes(pid)) / (1 << 20);
-  figure("cost.resident_after_start", rss_mb, "MiB", "<= 60", rss_mb <= 60);
+  figure("cost.resident_after_start", rss_mb, "MiB", "<= 40", rss_mb <= 40);
 
   const qint64 idle_cpu0 = cpu_ns(pid), idle_t0 = now_ns();
   usleep(2'000'000);

@@ -136,6 +136,8 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
     // A busy feed changes a screen thousands of times a second; the
     // announcer sees at most one picture per display frame.
     pacer_.watch(n.window);
+    // A window nobody sees need not keep its picture.
+    stores_.watch(n.window);
   }
 
   // While the feed is silent past the red threshold, every race screen wears

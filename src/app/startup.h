@@ -2,6 +2,7 @@
 
 #include "app_state.h"
 #include "protocol/dispatcher.h"
+#include "toolkit/covered_stores.h"
 #include "toolkit/frame_pacer.h"
 
 #include <QByteArrayView>
@@ -69,6 +70,7 @@ private:
   std::unique_ptr<BrowserViewControl> browser_;
   QList<RaceScreen> race_screens_;
   FramePacer pacer_;
+  CoveredStores stores_;
 };
 
 // The program: start-up, the message loop, the end.
