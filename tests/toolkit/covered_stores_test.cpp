@@ -1,4 +1,5 @@
 #include "toolkit/covered_stores.h"
+#include "support/event_loop.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -10,19 +11,6 @@
 #include <QWindow>
 
 namespace {
-
-void spin(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-// Runs the event loop until done() or five seconds have passed.
-template <typename Done> bool spin_until(Done done) {
-  for (int i = 0; i < 1000 && !done(); ++i)
-    spin(5);
-  return done();
-}
 
 // What the window's backing store holds, as the screen shows it.
 QImage shown_picture(QWidget &w) {

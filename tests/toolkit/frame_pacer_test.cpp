@@ -1,4 +1,5 @@
 #include "toolkit/frame_pacer.h"
+#include "support/event_loop.h"
 #include "toolkit/short_timer.h"
 
 #include <QApplication>
@@ -40,20 +41,6 @@ protected:
 private:
   const TestClock &clock_;
 };
-
-// Runs the event loop for ms milliseconds.
-void spin(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-// Runs the event loop until done() or five seconds have passed.
-template <typename Done> bool spin_until(Done done) {
-  for (int i = 0; i < 1000 && !done(); ++i)
-    spin(5);
-  return done();
-}
 
 // A shown window with one label, watched by a pacer on the test's clock,
 // its first paints done.
