@@ -39,10 +39,10 @@ void ShortTimer::start(qint64 wait_ns) {
     fallback_->start(int((ns + 500000) / 1000000));
     return;
   }
-  itimerspec spec{};
-  spec.it_value.tv_sec = time_t(ns / 1000000000);
-  spec.it_value.tv_nsec = long(ns % 1000000000);
-  if (timerfd_settime(fd_, 0, &spec, nullptr) != 0)
+  itimerspec wait{};
+  wait.it_value.tv_sec = time_t(ns / 1000000000);
+  wait.it_value.tv_nsec = long(ns % 1000000000);
+  if (timerfd_settime(fd_, 0, &wait, nullptr) != 0)
     active_ = false;
 }
 
