@@ -274,9 +274,10 @@ void Tcommentator0_form::show_screen(PacketKind kind) {
   QWidget *w = screens_.at(size_t(kind)).window;
   if (!w)
     return;
-  if (!w->property("placed").toBool()) {
+  if (!w->property("placed").toBool() && !w->isVisible()) {
     // A screen comes up first centred over the main window; the full-screen
-    // ones then cover their screen when they are shown.
+    // ones then cover their screen when they are shown. One already on view
+    // stays where it is.
     w->setProperty("placed", true);
     w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
   }

@@ -180,10 +180,9 @@ void ScreenCover::cover(QRect screen, bool fixed_size) {
     window_->resize(client);
   // The frame goes to the screen's corner. Before the window is on the
   // screen the widget's position counts; after, the native window's.
+  window_->move(screen.topLeft());
   if (window_->isVisible())
     window_->windowHandle()->setFramePosition(screen.topLeft());
-  else
-    window_->move(screen.topLeft());
 }
 
 bool ScreenCover::eventFilter(QObject *watched, QEvent *event) {

@@ -37,6 +37,22 @@ QList<QRect> screen_geometries() {
 
 } // namespace
 
+bool covered_by_later(const StackedWindow &window, const std::vector<StackedWindow> &windows) {
+  if (!window.widget)
+    return false;
+  const QList<QRect> screens = screen_geometries();
+  for (const StackedWindow &f : windows) {
+    if (!f.widget || f.widget == window.widget || f.activated <= window.activated ||
+        !f.widget->isVisible())
+      continue;
+    const QScreen *screen = f.widget->screen();
+    if (screen && covers_window(f.widget->frameGeometry(), screen->geometry(),
+                                window.widget->frameGeometry(), screens))
+      return true;
+  }
+  return false;
+}
+
 CoveredStores::CoveredStores(QObject *parent, int release_after_ms)
     : QObject(parent), release_after_ns_(qint64(release_after_ms) * 1000000),
       timer_(new QTimer(this)) {
@@ -109,18 +125,11 @@ bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
 }
 
 bool CoveredStores::is_covered(const Window &w) const {
-  // A window activated later lies above it: the program brings a screen
-  // forward and activates it together, and so does a click.
-  const QList<QRect> screens = screen_geometries();
-  for (const Window &f : windows_) {
-    if (!f.widget || f.widget == w.widget || f.activated <= w.activated || !f.widget->isVisible())
-      continue;
-    const QScreen *screen = f.widget->screen();
-    if (screen && covers_window(f.widget->frameGeometry(), screen->geometry(),
-                                w.widget->frameGeometry(), screens))
-      return true;
-  }
-  return false;
+  std::vector<StackedWindow> stack;
+  stack.reserve(windows_.size());
+  for (const Window &f : windows_)
+    stack.push_back({f.widget, f.activated});
+  return covered_by_later({w.widget, w.activated}, stack);
 }
 
 bool CoveredStores::is_unseen(const Window &w) const {

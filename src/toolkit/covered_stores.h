@@ -17,6 +17,18 @@ class QWidget;
 bool covers_window(const QRect &front, const QRect &screen, const QRect &window,
                    const QList<QRect> &screens);
 
+// A window and the count of activations when it was last activated (0: not
+// yet).
+struct StackedWindow {
+  const QWidget *widget = nullptr;
+  qint64 activated = 0;
+};
+
+// Whether a shown window activated after `window`, filling its screen, hides
+// the whole of `window`. The program brings a screen forward and activates it
+// together, and so does a click: a window activated later lies above.
+bool covered_by_later(const StackedWindow &window, const std::vector<StackedWindow> &windows);
+
 // Gives back the memory of the pictures nobody sees. Every shown window keeps
 // a backing store, its picture at four bytes a pixel (about 2 MiB for a race
 // screen), whether or not it can be seen. A window that has been hidden,

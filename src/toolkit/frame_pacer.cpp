@@ -1,10 +1,10 @@
 #include "frame_pacer.h"
 
+#include "covered_stores.h"
 #include "steady_clock.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -75,6 +75,11 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   }
   switch (event->type()) {
   case QEvent::WindowActivate:
+    if (auto it = windows_.find(watched); it != windows_.end()) {
+      it->second.activated = ++activations_;
+      release_uncovered();
+    }
+    return false;
   case QEvent::WindowDeactivate:
   case QEvent::Hide:
   case QEvent::Move:
@@ -113,18 +118,17 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
 }
 
 bool FramePacer::is_covered(QWidget *window) const {
-  // The active window is the one in front: the program brings a screen
-  // forward and activates it together, and so does a click.
-  QWidget *front = QApplication::activeWindow();
-  if (!front || front == window || !windows_.count(front) || !front->isVisible())
-    return false;
   // Only a window that fills its screen counts: another window may be
   // moved aside at any time, and the program's screens fill theirs.
-  const QScreen *screen = front->screen();
-  if (!screen || screen != window->screen())
-    return false;
-  const QRect covers = front->frameGeometry();
-  return covers.contains(screen->geometry()) && covers.contains(window->frameGeometry());
+  std::vector<StackedWindow> stack;
+  stack.reserve(windows_.size());
+  qint64 activated = 0;
+  for (const auto &[w, state] : windows_) {
+    stack.push_back({static_cast<const QWidget *>(w), state.activated});
+    if (w == window)
+      activated = state.activated;
+  }
+  return covered_by_later({window, activated}, stack);
 }
 
 void FramePacer::release_uncovered() {

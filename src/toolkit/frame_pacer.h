@@ -22,10 +22,11 @@ class QWidget;
 // came meanwhile are read before the next window paints, instead of waiting
 // for every window.
 //
-// A window that the program's active window covers entirely, filling the
-// whole screen as the race screens do, shows
-// nothing of what changes in it: its repaint is held until it is uncovered,
-// and then paints everything that changed meanwhile in one pass.
+// A window that a window activated after it covers entirely, filling the
+// whole screen as the race screens do, shows nothing of what changes in it
+// (the main window under the race screens, a race screen under another):
+// its repaint is held until it is uncovered, and then paints everything that
+// changed meanwhile in one pass.
 class FramePacer final : public QObject {
 public:
   static constexpr qint64 kFrameNs = FrameThrottle::kFrameNs;
@@ -50,6 +51,7 @@ private:
     std::unique_ptr<FrameThrottle> frame;
     bool passed = false; // a request went through, its paint is to come
     bool covered = false; // a request is held until the window is uncovered
+    qint64 activated = 0; // the count of activations when it was last activated
   };
   void forget(QObject *window);
   bool is_covered(QWidget *window) const;
@@ -59,6 +61,7 @@ private:
   Clock clock_;
   std::unordered_map<QObject *, Window> windows_;
   qint64 held_ = 0;
+  qint64 activations_ = 0;
   bool painted_this_turn_ = false;
   bool filtering_ = false;
   QTimer *next_turn_ = nullptr;

@@ -44,6 +44,8 @@ private slots:
   void suite_file_stores_the_start_up_state();
   void outer_sizes_data();
   void outer_sizes();
+  void screens_brought_forward_cover_their_screen_data();
+  void screens_brought_forward_cover_their_screen();
 };
 
 void StartupTest::closing_data() {
@@ -127,6 +129,36 @@ void StartupTest::outer_sizes() {
   }
   wait_until([&] { return w->frameGeometry().size() == outer; }, 2000);
   QCOMPARE(w->frameGeometry().size(), outer);
+}
+
+void StartupTest::screens_brought_forward_cover_their_screen_data() {
+  QTest::addColumn<QString>("window");
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<bool>("on_view_before");
+  QTest::newRow("omnium, first time") << "omnium" << int(PacketKind::omnium) << false;
+  QTest::newRow("omnium, already on view") << "omnium" << int(PacketKind::omnium) << true;
+  QTest::newRow("time trial, first time") << "time-trial" << int(PacketKind::time_trial) << false;
+}
+
+// A full-screen race screen covers the whole of its screen however it came
+// up: centring it over the main window first must not leave it there.
+void StartupTest::screens_brought_forward_cover_their_screen() {
+  QFETCH(QString, window);
+  QFETCH(int, kind);
+  QFETCH(bool, on_view_before);
+  ProgramFixture p(address_on_file);
+  p.main().show();
+  QWidget *w = p.window(window);
+  QVERIFY(w);
+  if (on_view_before) {
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+  }
+  p.main().show_screen(PacketKind(kind));
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  const QRect screen = w->screen()->geometry();
+  wait_until([&] { return w->frameGeometry() == screen; }, 2000);
+  QCOMPARE(w->frameGeometry(), screen);
 }
 
 QTEST_MAIN(StartupTest)

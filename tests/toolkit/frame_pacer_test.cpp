@@ -161,19 +161,24 @@ void FramePacerTest::windows_paint_in_separate_turns() {
 void FramePacerTest::a_covered_window_paints_when_uncovered_data() {
   // The window in front, as a part of its screen.
   QTest::addColumn<QMargins>("short_of_screen");
+  // A small window elsewhere, activated last, is in front of both.
+  QTest::addColumn<bool>("small_one_in_front");
   QTest::addColumn<bool>("held");
-  QTest::newRow("covered by a window filling the screen") << QMargins() << true;
-  QTest::newRow("covered by a window short of the screen") << QMargins(0, 0, 0, 100) << false;
-  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false;
+  QTest::newRow("covered by a window filling the screen") << QMargins() << false << true;
+  QTest::newRow("covered, a small window in front") << QMargins() << true << true;
+  QTest::newRow("covered by a window short of the screen")
+      << QMargins(0, 0, 0, 100) << false << false;
+  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false << false;
 }
 
 void FramePacerTest::a_covered_window_paints_when_uncovered() {
   // A window behind the active one changes: it paints only when it can be
   // seen, and then shows the last change.
   QFETCH(QMargins, short_of_screen);
+  QFETCH(bool, small_one_in_front);
   QFETCH(bool, held);
   TestClock clock;
-  QWidget back, over;
+  QWidget back, over, small;
   auto *label = new PaintedLabel(QStringLiteral("start"), &back, clock);
   label->resize(200, 50);
   FramePacer pacer(nullptr, clock.clock());
@@ -187,6 +192,14 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
   QVERIFY(QTest::qWaitForWindowExposed(&over));
   over.activateWindow();
   QVERIFY(spin_until([&] { return QApplication::activeWindow() == &over; }));
+  if (small_one_in_front) {
+    pacer.watch(&small);
+    small.setGeometry(back.geometry().translated(0, 200));
+    small.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&small));
+    small.activateWindow();
+    QVERIFY(spin_until([&] { return QApplication::activeWindow() == &small; }));
+  }
   spin(50);
   for (int i = 1; i <= 3; ++i) {
     clock.now_ns += FramePacer::kFrameNs;
