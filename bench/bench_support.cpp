@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "protocol/dispatcher.h"
 #include "tap/capture.h"
+#include "toolkit/covered_stores.h"
 #include "toolkit/seams.h"
 
 #include <QCoreApplication>
@@ -354,8 +355,63 @@ void PaintCounter::clear() {
   widget_paints_.clear();
 }
 
+void PaintCounter::track_covering(const QList<QWidget *> &windows) {
+  tracked_ = windows;
+  update_covering();
+}
+
+void PaintCounter::update_covering() {
+  std::vector<StackedWindow> stack;
+  for (QWidget *w : tracked_)
+    stack.push_back({w, activated_[w]});
+  const qint64 now = now_ns();
+  for (QWidget *w : tracked_) {
+    const bool covered = covered_by_later({w, activated_[w]}, stack);
+    bool &was = covered_[w];
+    if (was && !covered)
+      uncovered_at_[w].push_back(now);
+    was = covered;
+  }
+}
+
+PaintCounter::Repaint PaintCounter::repaint_after(QWidget *window, qint64 t) const {
+  Repaint r;
+  r.from = t;
+  const std::vector<qint64> &p = passes(window);
+  auto pass = std::lower_bound(p.begin(), p.end(), t);
+  if (pass == p.end()) {
+    auto c = covered_.find(window);
+    r.covered_now = c != covered_.end() && c->second;
+    return r;
+  }
+  r.pass = *pass;
+  auto u = uncovered_at_.find(window);
+  if (u == uncovered_at_.end())
+    return r;
+  auto after = std::upper_bound(u->second.begin(), u->second.end(), *pass);
+  if (after != u->second.begin())
+    r.from = std::max(t, *(after - 1));
+  return r;
+}
+
 bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   const QEvent::Type t = event->type();
+  switch (t) {
+  case QEvent::WindowActivate:
+  case QEvent::Show:
+  case QEvent::Hide:
+  case QEvent::Move:
+  case QEvent::Resize:
+  case QEvent::WindowStateChange:
+    if (!watched->isWidgetType() || !tracked_.contains(static_cast<QWidget *>(watched)))
+      return false;
+    if (t == QEvent::WindowActivate)
+      activated_[static_cast<QWidget *>(watched)] = ++activations_;
+    update_covering();
+    return false;
+  default:
+    break;
+  }
   if (t != QEvent::UpdateRequest && t != QEvent::Paint)
     return false;
   if (!watched->isWidgetType())

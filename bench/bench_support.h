@@ -185,6 +185,21 @@ public:
   // timer may round off.
   int max_passes_per_frame(QWidget *window, qint64 from_ns) const;
 
+  // Follows which of these windows a full-screen window activated after it
+  // covers, as the program's frame pacer does: a covered window shows
+  // nothing and paints only once it is uncovered.
+  void track_covering(const QList<QWidget *> &windows);
+  // The repaint of a change made to a window at `t`: its first repaint pass
+  // from then on, timed from the change or, when the window was covered
+  // meanwhile, from when it was last uncovered before that pass. No pass:
+  // none yet, and whether the window is covered now.
+  struct Repaint {
+    std::optional<qint64> pass;
+    qint64 from = 0;
+    bool covered_now = false;
+  };
+  Repaint repaint_after(QWidget *window, qint64 t) const;
+
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -196,6 +211,13 @@ private:
   std::map<QWidget *, qint64> widget_paints_;
   std::map<QWidget *, bool> armed_;
   std::vector<qint64> none_;
+  void update_covering();
+  QList<QWidget *> tracked_;
+  std::map<QWidget *, qint64> activated_;
+  qint64 activations_ = 0;
+  std::map<QWidget *, bool> covered_;
+  // Each window's times of becoming uncovered.
+  std::map<QWidget *, std::vector<qint64>> uncovered_at_;
 };
 
 // Percentile (0..100) of a list of values; 0 for an empty list.
