@@ -42,8 +42,9 @@ bool covered_by_later(const StackedWindow &window, const std::vector<StackedWind
     return false;
   const QList<QRect> screens = screen_geometries();
   for (const StackedWindow &f : windows) {
+    // A minimised window stays visible to Qt but covers nothing.
     if (!f.widget || f.widget == window.widget || f.activated <= window.activated ||
-        !f.widget->isVisible())
+        !f.widget->isVisible() || f.widget->isMinimized())
       continue;
     const QScreen *screen = f.widget->screen();
     if (screen && covers_window(f.widget->frameGeometry(), screen->geometry(),

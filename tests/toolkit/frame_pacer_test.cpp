@@ -164,11 +164,15 @@ void FramePacerTest::a_covered_window_paints_when_uncovered_data() {
   // A small window elsewhere, activated last, is in front of both.
   QTest::addColumn<bool>("small_one_in_front");
   QTest::addColumn<bool>("held");
-  QTest::newRow("covered by a window filling the screen") << QMargins() << false << true;
-  QTest::newRow("covered, a small window in front") << QMargins() << true << true;
+  // How it is uncovered: activated, or the one in front minimised.
+  QTest::addColumn<bool>("by_minimising");
+  QTest::newRow("covered by a window filling the screen") << QMargins() << false << true << false;
+  QTest::newRow("covered, a small window in front") << QMargins() << true << true << false;
+  QTest::newRow("covered, then the one in front minimised")
+      << QMargins() << false << true << true;
   QTest::newRow("covered by a window short of the screen")
-      << QMargins(0, 0, 0, 100) << false << false;
-  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false << false;
+      << QMargins(0, 0, 0, 100) << false << false << false;
+  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false << false << false;
 }
 
 void FramePacerTest::a_covered_window_paints_when_uncovered() {
@@ -177,6 +181,7 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
   QFETCH(QMargins, short_of_screen);
   QFETCH(bool, small_one_in_front);
   QFETCH(bool, held);
+  QFETCH(bool, by_minimising);
   TestClock clock;
   QWidget back, over, small;
   auto *label = new PaintedLabel(QStringLiteral("start"), &back, clock);
@@ -207,7 +212,10 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
     spin(30);
   }
   QCOMPARE(label->last_painted == QStringLiteral("change 3"), !held);
-  back.activateWindow();
+  if (by_minimising)
+    over.showMinimized();
+  else
+    back.activateWindow();
   QVERIFY(spin_until([&] { return label->last_painted == QStringLiteral("change 3"); }));
 }
 
