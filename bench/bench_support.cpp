@@ -398,6 +398,7 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   const QEvent::Type t = event->type();
   switch (t) {
   case QEvent::WindowActivate:
+  case QEvent::ZOrderChange:
   case QEvent::Show:
   case QEvent::Hide:
   case QEvent::Move:
@@ -405,7 +406,7 @@ bool PaintCounter::eventFilter(QObject *watched, QEvent *event) {
   case QEvent::WindowStateChange:
     if (!watched->isWidgetType() || !tracked_.contains(static_cast<QWidget *>(watched)))
       return false;
-    if (t == QEvent::WindowActivate)
+    if (t == QEvent::WindowActivate || t == QEvent::ZOrderChange)
       activated_[static_cast<QWidget *>(watched)] = ++activations_;
     update_covering();
     return false;

@@ -86,6 +86,8 @@ void CoveredStores::watch(QWidget *window) {
 bool CoveredStores::eventFilter(QObject *watched, QEvent *event) {
   switch (event->type()) {
   case QEvent::WindowActivate:
+  case QEvent::ZOrderChange:
+    // Activated, or raised by the program (it never lowers a window).
     for (Window &w : windows_)
       if (w.widget == watched)
         w.activated = ++activations_;

@@ -17,16 +17,17 @@ class QWidget;
 bool covers_window(const QRect &front, const QRect &screen, const QRect &window,
                    const QList<QRect> &screens);
 
-// A window and the count of activations when it was last activated (0: not
-// yet).
+// A window and the count of activations when it was last activated or
+// raised (0: not yet).
 struct StackedWindow {
   const QWidget *widget = nullptr;
   qint64 activated = 0;
 };
 
-// Whether a shown window activated after `window`, filling its screen, hides
-// the whole of `window`. The program brings a screen forward and activates it
-// together, and so does a click: a window activated later lies above.
+// Whether a shown window activated or raised after `window`, filling its
+// screen, hides the whole of `window`. The program brings a screen forward and
+// activates it together, and so does a click: a window activated later lies
+// above.
 bool covered_by_later(const StackedWindow &window, const std::vector<StackedWindow> &windows);
 
 // Gives back the memory of the pictures nobody sees. Every shown window keeps

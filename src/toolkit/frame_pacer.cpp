@@ -75,6 +75,9 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   }
   switch (event->type()) {
   case QEvent::WindowActivate:
+  case QEvent::ZOrderChange:
+    // Activated, or raised by the program (it never lowers a window): it
+    // lies above the others even if a window manager refuses to activate it.
     if (auto it = windows_.find(watched); it != windows_.end()) {
       it->second.activated = ++activations_;
       release_uncovered();

@@ -164,15 +164,18 @@ void FramePacerTest::a_covered_window_paints_when_uncovered_data() {
   // A small window elsewhere, activated last, is in front of both.
   QTest::addColumn<bool>("small_one_in_front");
   QTest::addColumn<bool>("held");
-  // How it is uncovered: activated, or the one in front minimised.
-  QTest::addColumn<bool>("by_minimising");
-  QTest::newRow("covered by a window filling the screen") << QMargins() << false << true << false;
-  QTest::newRow("covered, a small window in front") << QMargins() << true << true << false;
+  // How it is uncovered: activated, the one in front minimised, or raised
+  // (a window manager may refuse to activate it).
+  QTest::addColumn<QString>("uncovered_by");
+  QTest::newRow("covered by a window filling the screen")
+      << QMargins() << false << true << "activated";
+  QTest::newRow("covered, a small window in front") << QMargins() << true << true << "activated";
   QTest::newRow("covered, then the one in front minimised")
-      << QMargins() << false << true << true;
+      << QMargins() << false << true << "minimised";
+  QTest::newRow("covered, then raised") << QMargins() << false << true << "raised";
   QTest::newRow("covered by a window short of the screen")
-      << QMargins(0, 0, 0, 100) << false << false << false;
-  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false << false << false;
+      << QMargins(0, 0, 0, 100) << false << false << "activated";
+  QTest::newRow("beside it") << QMargins(400, 0, 0, 0) << false << false << "activated";
 }
 
 void FramePacerTest::a_covered_window_paints_when_uncovered() {
@@ -181,7 +184,7 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
   QFETCH(QMargins, short_of_screen);
   QFETCH(bool, small_one_in_front);
   QFETCH(bool, held);
-  QFETCH(bool, by_minimising);
+  QFETCH(QString, uncovered_by);
   TestClock clock;
   QWidget back, over, small;
   auto *label = new PaintedLabel(QStringLiteral("start"), &back, clock);
@@ -212,8 +215,10 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
     spin(30);
   }
   QCOMPARE(label->last_painted == QStringLiteral("change 3"), !held);
-  if (by_minimising)
+  if (uncovered_by == "minimised")
     over.showMinimized();
+  else if (uncovered_by == "raised")
+    back.raise();
   else
     back.activateWindow();
   QVERIFY(spin_until([&] { return label->last_painted == QStringLiteral("change 3"); }));
