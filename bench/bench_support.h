@@ -130,13 +130,14 @@ public:
   int boxes = 0;
 };
 
-// The whole program in this process: every window created as start-up does,
+// The whole program in this process: the windows created as start-up does,
 // in a fresh temporary working folder, the main window and every race screen
 // shown, the two real listeners on ephemeral loopback-reachable ports. The
 // listeners' handler is wrapped so that each handled datagram is counted.
 class Program {
 public:
-  // Without `show`, the windows are only created (nothing painted).
+  // Without `show`, only what start-up creates (nothing painted); with it,
+  // every race window too, each shown.
   explicit Program(bool show = true);
   ~Program();
   CommentatorWindows &windows() { return *windows_; }

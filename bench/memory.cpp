@@ -1,7 +1,7 @@
 // Where the program's resident memory goes: the same process started four
 // times, each a step further (a bare application on the same platform, the
-// program's fonts drawn once, every window created, every screen shown and
-// painted), its resident memory read at the end of each; the differences are
+// program's fonts drawn once, the windows start-up creates, every screen
+// shown and painted), its resident memory read at the end of each; the differences are
 // the parts. Each step also splits its resident memory by kind: the shared
 // libraries' pages (code every Qt program maps), font files, and the
 // process's own memory: what malloc has handed out (the windows' backing
@@ -160,7 +160,7 @@ int main(int argc, char **argv) {
   std::vector<double> medians;
   const char *what[] = {"a bare QApplication on the same platform plugin",
                         "+ the program's fonts loaded and drawn",
-                        "+ every window created (hidden)",
+                        "+ the windows start-up creates (hidden; race windows come when shown)",
                         "+ the main window and every screen shown and painted",
                         "+ a while later, the windows that the front screen covers having "
                         "given back their pictures"};

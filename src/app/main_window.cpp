@@ -271,7 +271,8 @@ void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(from_8bit(
 
 void Tcommentator0_form::show_screen(PacketKind kind) {
   emit screen_forward(kind);
-  QWidget *w = screens_.at(size_t(kind)).window;
+  const Screen &s = screens_.at(size_t(kind));
+  QWidget *w = s.window ? s.window() : nullptr;
   if (!w)
     return;
   if (!w->property("placed").toBool() && !w->isVisible()) {

@@ -30,7 +30,8 @@ public:
 
   // A screen the dispatcher shows and hands Packets of its kind to.
   struct Screen {
-    QWidget *window = nullptr;
+    // The window, made the first time it is asked for.
+    std::function<QWidget *()> window;
     std::function<ApplyResult(QByteArrayView packet)> apply;
   };
   void set_screen(PacketKind kind, Screen screen);

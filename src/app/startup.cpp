@@ -62,17 +62,46 @@ struct CommentatorWindows::Others {
   std::unique_ptr<Treradu_commentator_form> reradu;
 };
 
-template <typename Model, typename Window>
+template <typename Window, typename Model>
 void CommentatorWindows::add_race_screen(PacketKind kind, const char *name, Model &model,
-                                         Window &window) {
+                                         std::unique_ptr<Window> &window) {
   // A window that asks to end the program when closed declares it.
   constexpr bool ends_program = requires { &Window::terminate_requested; };
-  race_screens_.append({kind, QString::fromLatin1(name), &model, &window,
-                        [&model](QByteArrayView p) { return model.apply_packet(p); },
-                        &window.feed_badge(), ends_program});
-  if constexpr (ends_program)
-    QObject::connect(&window, &Window::terminate_requested, main_.get(),
-                     &Tcommentator0_form::terminate_requested);
+  const qsizetype index = race_screens_.size();
+  race_screens_.append({kind, QString::fromLatin1(name), &model, nullptr,
+                        [&model](QByteArrayView p) { return model.apply_packet(p); }, nullptr,
+                        ends_program});
+  make_window_.append([this, &model, &window, index] {
+    // The window shows its model as it is now, as one made at start would.
+    window = std::make_unique<Window>(model);
+    if constexpr (ends_program)
+      QObject::connect(window.get(), &Window::terminate_requested, main_.get(),
+                       &Tcommentator0_form::terminate_requested);
+    // Full-screen windows cover the screen the main window is on.
+    if constexpr (requires { window->set_screen_geometry_source(ScreenGeometrySource{}); })
+      window->set_screen_geometry_source([m = main_.get()] {
+        QScreen *s = m->screen();
+        return s ? s->geometry() : primary_screen_geometry();
+      });
+    RaceScreen &s = race_screens_[index];
+    s.window = window.get();
+    s.badge = &window->feed_badge();
+    watch_window(s.window);
+    // Made while the feed is silent, it wears the badge at once.
+    s.badge->show_silence(main_->feed().state().badge_s);
+  });
+}
+
+void CommentatorWindows::watch_window(QWidget *window) {
+  // A screen reader names a window by its caption, including captions that
+  // change while the program runs.
+  window->setAccessibleName(window->windowTitle());
+  QObject::connect(window, &QWidget::windowTitleChanged, window, &QWidget::setAccessibleName);
+  // A busy feed changes a screen thousands of times a second; the
+  // announcer sees at most one picture per display frame.
+  pacer_.watch(window);
+  // A window nobody sees need not keep its picture.
+  stores_.watch(window);
 }
 
 CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
@@ -93,20 +122,14 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   ip_dialog_ = std::make_unique<Tip_listening_address_form>(main_.get());
   o.reradu_globals = std::make_unique<Treradu_globals_form>();
   o.reradu_import = std::make_unique<Tqdimport_form>(state_.seams, main_.get());
-  o.scratch = std::make_unique<Tcommentator_scratch>(o.scratch_model);
-  o.omnium = std::make_unique<Tomnium_commentator_form>(o.omnium_model);
-  o.points_race = std::make_unique<Tptsrace_commentator_form>(o.points_race_model);
-  o.sprint = std::make_unique<Tsprintr_commentator_form>(o.sprint_model);
-  o.time_trial = std::make_unique<Ttt_commentator_form>(o.time_trial_model);
-  o.reradu = std::make_unique<Treradu_commentator_form>(o.reradu_model);
 
-  // The race screens, each named once.
-  add_race_screen(PacketKind::scratch, "scratch", o.scratch_model, *o.scratch);
-  add_race_screen(PacketKind::omnium, "omnium", o.omnium_model, *o.omnium);
-  add_race_screen(PacketKind::points_race, "points-race", o.points_race_model, *o.points_race);
-  add_race_screen(PacketKind::sprint, "sprint", o.sprint_model, *o.sprint);
-  add_race_screen(PacketKind::time_trial, "time-trial", o.time_trial_model, *o.time_trial);
-  add_race_screen(PacketKind::reradu, "reradu-frame", o.reradu_model, *o.reradu);
+  // The race screens, each named once; their windows come when first asked for.
+  add_race_screen(PacketKind::scratch, "scratch", o.scratch_model, o.scratch);
+  add_race_screen(PacketKind::omnium, "omnium", o.omnium_model, o.omnium);
+  add_race_screen(PacketKind::points_race, "points-race", o.points_race_model, o.points_race);
+  add_race_screen(PacketKind::sprint, "sprint", o.sprint_model, o.sprint);
+  add_race_screen(PacketKind::time_trial, "time-trial", o.time_trial_model, o.time_trial);
+  add_race_screen(PacketKind::reradu, "reradu-frame", o.reradu_model, o.reradu);
 
   // Off until switched on; browsers see the same models as the windows.
   browser_ = std::make_unique<BrowserViewControl>(state_, *main_);
@@ -117,38 +140,18 @@ CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   o.reradu_editor->set_rtd_driver(o.rtd_driver.get());
   o.reradu_editor->set_import_form(o.reradu_import.get());
   for (const RaceScreen &s : race_screens_)
-    main_->set_screen(s.kind, {s.window, s.apply});
+    main_->set_screen(s.kind, {[this, kind = s.kind] { return screen(kind); }, s.apply});
 
-  // Full-screen windows cover the screen the main window is on.
-  const ScreenGeometrySource main_screen = [m = main_.get()] {
-    QScreen *s = m->screen();
-    return s ? s->geometry() : primary_screen_geometry();
-  };
-  o.omnium->set_screen_geometry_source(main_screen);
-  o.points_race->set_screen_geometry_source(main_screen);
-  o.time_trial->set_screen_geometry_source(main_screen);
-
-  // A screen reader names a window by its caption, including captions that
-  // change while the program runs.
-  for (const Named &n : all_windows()) {
-    n.window->setAccessibleName(n.window->windowTitle());
-    QObject::connect(n.window, &QWidget::windowTitleChanged, n.window, &QWidget::setAccessibleName);
-    // A busy feed changes a screen thousands of times a second; the
-    // announcer sees at most one picture per display frame.
-    pacer_.watch(n.window);
-    // A window nobody sees need not keep its picture.
-    stores_.watch(n.window);
-  }
+  for (const Named &n : windows_made_at_start())
+    watch_window(n.window);
 
   // While the feed is silent past the red threshold, every race screen wears
   // the badge; the screen in front shows it.
-  QList<FeedBadge *> badges;
-  for (const RaceScreen &s : race_screens_)
-    badges.append(s.badge);
   FeedHealth &feed = main_->feed();
-  QObject::connect(&feed, &FeedHealth::changed, main_.get(), [&feed, badges] {
-    for (FeedBadge *b : badges)
-      b->show_silence(feed.state().badge_s);
+  QObject::connect(&feed, &FeedHealth::changed, main_.get(), [this, &feed] {
+    for (const RaceScreen &s : race_screens_)
+      if (s.badge)
+        s.badge->show_silence(feed.state().badge_s);
   });
 }
 
@@ -160,22 +163,30 @@ CommentatorWindows::~CommentatorWindows() {
   main_.reset();
 }
 
-QWidget *CommentatorWindows::screen(PacketKind kind) const {
-  for (const RaceScreen &s : race_screens_)
-    if (s.kind == kind)
-      return s.window;
+QWidget *CommentatorWindows::screen(PacketKind kind) {
+  for (qsizetype i = 0; i < race_screens_.size(); ++i) {
+    if (race_screens_.at(i).kind != kind)
+      continue;
+    if (!race_screens_.at(i).window)
+      make_window_.at(i)();
+    return race_screens_.at(i).window;
+  }
   return nullptr;
 }
 
-QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
+QList<CommentatorWindows::Named> CommentatorWindows::all_windows() {
+  QList<Named> all = windows_made_at_start();
+  // The race screens come after the main window and the IP dialog.
+  for (qsizetype i = 0; i < race_screens_.size(); ++i)
+    all.insert(2 + i, {race_screens_.at(i).name, screen(race_screens_.at(i).kind)});
+  return all;
+}
+
+QList<CommentatorWindows::Named> CommentatorWindows::windows_made_at_start() const {
   const Others &o = *others_;
-  QList<Named> all = {
+  return {
       {QStringLiteral("main-window"), main_.get()},
       {QStringLiteral("ip-settings"), ip_dialog_.get()},
-  };
-  for (const RaceScreen &s : race_screens_)
-    all.append({s.name, s.window});
-  all.append({
       {QStringLiteral("broadcast-queue"), o.broadcast.get()},
       {QStringLiteral("seiko-monitor"), o.seiko_monitor.get()},
       {QStringLiteral("seiko-typewriter"), o.seiko_typewriter.get()},
@@ -183,8 +194,7 @@ QList<CommentatorWindows::Named> CommentatorWindows::all_windows() const {
       {QStringLiteral("reradu-setup"), o.reradu_setup.get()},
       {QStringLiteral("rtd-driver"), o.rtd.get()},
       {QStringLiteral("reradu-import"), o.reradu_import.get()},
-  });
-  return all;
+  };
 }
 
 void CommentatorWindows::shut_down() {

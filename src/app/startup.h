@@ -21,7 +21,10 @@ class FeedBadge;
 
 // Every window of the program, created hidden, destroyed in reverse. The race
 // screens are one table: each screen's model, the window that shows it, and
-// whether closing that window ends the program or only hides it.
+// whether closing that window ends the program or only hides it. The models
+// are made at once (they take every Packet and feed the browser view); a
+// race window, only the first time it is asked for: a meeting may never show
+// some of them, and each costs memory from the start.
 class CommentatorWindows {
 public:
   explicit CommentatorWindows(AppState &state);
@@ -30,12 +33,13 @@ public:
   Tcommentator0_form &main_window() { return *main_; }
   Tip_listening_address_form &ip_dialog() { return *ip_dialog_; }
   BrowserViewControl &browser_view() { return *browser_; }
-  // Every window with a short name (for pictures of them).
+  // Every window with a short name (for pictures of them); the race windows
+  // not made yet are made.
   struct Named {
     QString name;
     QWidget *window;
   };
-  QList<Named> all_windows() const;
+  QList<Named> all_windows();
 
   // One race screen: the dispatcher hands its Packets to the model; the
   // window shows the model (and comes to the front).
@@ -43,6 +47,7 @@ public:
     PacketKind kind;
     QString name;
     QObject *model = nullptr;
+    // The window and its badge: none until the window is first asked for.
     QWidget *window = nullptr;
     std::function<ApplyResult(QByteArrayView packet)> apply;
     FeedBadge *badge = nullptr;
@@ -51,16 +56,22 @@ public:
   };
   const QList<RaceScreen> &race_screens() const { return race_screens_; }
 
-  // The window of a packet kind.
-  QWidget *screen(PacketKind kind) const;
+  // The window of a packet kind, made now if it was not yet.
+  QWidget *screen(PacketKind kind);
 
   // Ends the run: the main window is hidden (it closes its listener and
   // writes commentator.dat).
   void shut_down();
 
 private:
-  template <typename Model, typename Window>
-  void add_race_screen(PacketKind kind, const char *name, Model &model, Window &window);
+  template <typename Window, typename Model>
+  void add_race_screen(PacketKind kind, const char *name, Model &model,
+                       std::unique_ptr<Window> &window);
+  // What every window gets once it exists: its accessible name, the frame
+  // pacer, the backing store's release.
+  void watch_window(QWidget *window);
+  // The windows made at start, race windows aside.
+  QList<Named> windows_made_at_start() const;
 
   struct Others;
   AppState &state_;
@@ -69,6 +80,8 @@ private:
   std::unique_ptr<Others> others_;
   std::unique_ptr<BrowserViewControl> browser_;
   QList<RaceScreen> race_screens_;
+  // Makes a race screen's window, in race_screens_' order.
+  QList<std::function<void()>> make_window_;
   FramePacer pacer_;
   CoveredStores stores_;
 };

@@ -158,10 +158,8 @@ void Ttt_commentator_form::fit_readouts() {
 void Ttt_commentator_form::FormCreate() {
   standings_stringgrid->set_grid_lines(true);
   standings_stringgrid->set_column_sizing(true);
-  for (Panel *p : {&left_, &right_}) {
-    model_.summary(p == &left_ ? Side::left : Side::right).set_col_width(0, p->summary->width());
+  for (Panel *p : {&left_, &right_})
     p->summary->set_scroll_bars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
-  }
   for (Panel *p : {&right_, &left_}) {
     p->list->set_scroll_bars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAsNeeded);
     p->list->set_grid_lines(true);

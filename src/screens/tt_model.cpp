@@ -44,6 +44,10 @@ TtModel::TtModel(const ScreenColours &colours, QObject *parent) : QObject(parent
     g.set_fixed_cols(0);
     g.set_fixed_rows(0);
   }
+  // The one column fills the window's box for the racer: the browser view
+  // shows it so before any window is made.
+  left_.summary.set_col_width(0, 249);
+  right_.summary.set_col_width(0, 245);
   for (Racer *r : {&right_, &left_}) {
     TextGridModel &g = r->list;
     g.set_col_count(3);

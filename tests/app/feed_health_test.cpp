@@ -245,11 +245,16 @@ void FeedHealthTest::ignored_sender_named_and_stale_feed_cleared_through_listene
   QCOMPARE(feed.state().badge_s, std::optional<qint64>(75));
   QVERIFY(scratch->feed_badge().shown());
   QCOMPARE(scratch->feed_badge().label()->text(), QStringLiteral("NO DATA 1:15"));
+  // A screen whose window is made only now wears it too.
+  auto *sprint = static_cast<Tsprintr_commentator_form *>(windows.screen(PacketKind::sprint));
+  QVERIFY(sprint->feed_badge().shown());
+  QCOMPARE(sprint->feed_badge().label()->text(), QStringLiteral("NO DATA 1:15"));
 
   QVERIFY(send_loopback(second, "{scratch}+{list}0{name}A. RIDER"));
   QVERIFY(wait_until([&] { return feed.state().level == FeedLevel::ok; }));
   QVERIFY(!scratch->feed_badge().shown());
   QVERIFY(!scratch->feed_badge().label()->isVisible());
+  QVERIFY(!sprint->feed_badge().shown());
   const FeedFacts f = feed.facts();
   QCOMPARE(f.listeners.at(1).accepted, qint64(2));
   QCOMPARE(f.listeners.at(0).accepted, qint64(0));

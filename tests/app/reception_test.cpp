@@ -33,7 +33,7 @@ struct Fixture {
       dispatch_packet(p, target);
     };
     main->set_screen(PacketKind::scratch,
-                     {&scratch_window, [this](QByteArrayView p) {
+                     {[this] { return &scratch_window; }, [this](QByteArrayView p) {
                         ++depth;
                         max_depth = std::max(max_depth, depth);
                         applied.append(p.toByteArray());

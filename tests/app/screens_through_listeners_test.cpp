@@ -6,6 +6,7 @@
 #include "support/test_env.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -25,25 +26,54 @@ private slots:
 void ScreensThroughListenersTest::each_kind_shows_its_window_data() {
   QTest::addColumn<QByteArray>("datagram");
   QTest::addColumn<int>("kind");
-  QTest::newRow("scratch") << QByteArray("{scratch}+{title}Heat 1{eop}") << int(PacketKind::scratch);
-  QTest::newRow("reradu") << QByteArray("{reradu}+{data},A,B,,,,,,,") << int(PacketKind::reradu);
-  QTest::newRow("omnium") << QByteArray("{omnium}+{line}0{0}Rank{eop}") << int(PacketKind::omnium);
-  QTest::newRow("sprint") << QByteArray("{sprintf}+{title}Sprint{eop}") << int(PacketKind::sprint);
+  // Asked for before the datagram, the window is made then; otherwise the
+  // datagram makes it.
+  QTest::addColumn<bool>("asked_first");
+  QTest::newRow("scratch") << QByteArray("{scratch}+{title}Heat 1{eop}") << int(PacketKind::scratch)
+                           << true;
+  QTest::newRow("reradu") << QByteArray("{reradu}+{data},A,B,,,,,,,") << int(PacketKind::reradu)
+                          << true;
+  QTest::newRow("omnium") << QByteArray("{omnium}+{line}0{0}Rank{eop}") << int(PacketKind::omnium)
+                          << true;
+  QTest::newRow("sprint") << QByteArray("{sprintf}+{title}Sprint{eop}") << int(PacketKind::sprint)
+                          << true;
   QTest::newRow("points race") << QByteArray("{ptsrace}+{standings}0{rnk}1{eop}")
-                               << int(PacketKind::points_race);
+                               << int(PacketKind::points_race) << true;
   QTest::newRow("time trial") << QByteArray("{tt}+{standings}0{rnk}1{eop}")
-                              << int(PacketKind::time_trial);
+                              << int(PacketKind::time_trial) << true;
+  // The omnium's table takes the Packet before its window comes up.
+  QTest::newRow("omnium, made by its datagram")
+      << QByteArray("{omnium}+{lines}3{cols}4{line}0{0}Rank{1}Bib{eop}") << int(PacketKind::omnium)
+      << false;
+  QTest::newRow("points race, made by its datagram")
+      << QByteArray("{ptsrace}+{sprint}1{sname}Sprint 1{name1}A. RIDER{pts1}5{eop}")
+      << int(PacketKind::points_race) << false;
 }
 
 void ScreensThroughListenersTest::each_kind_shows_its_window() {
   QFETCH(QByteArray, datagram);
   QFETCH(int, kind);
+  QFETCH(bool, asked_first);
+  const PacketKind k = PacketKind(kind);
+  // The same datagram into a program whose window was made at start: the
+  // picture a window made later must show too.
+  QImage made_at_start;
+  if (!asked_first) {
+    ProgramFixture early;
+    QWidget *w = early.windows->screen(k);
+    QVERIFY(early.deliver(kind % 2, datagram));
+    made_at_start = w->grab().toImage();
+  }
   ProgramFixture p;
-  QWidget *w = p.windows->screen(PacketKind(kind));
-  QVERIFY(!w->isVisible());
+  QWidget *w = asked_first ? p.windows->screen(k) : nullptr;
+  QVERIFY(!w || !w->isVisible());
   QVERIFY(p.deliver(kind % 2, datagram));
+  if (!w)
+    w = p.windows->screen(k);
   QVERIFY(w->isVisible());
   QVERIFY(wait_until([&] { return QApplication::activeWindow() == w; }, 1000));
+  if (!asked_first)
+    QCOMPARE(w->grab().toImage(), made_at_start);
 }
 
 void ScreensThroughListenersTest::sprint_and_time_trial_leave_time_trial_in_front() {

@@ -61,6 +61,11 @@ private slots:
 
 void TestTimeTrialScreen::shown_fills_screen_and_clears() {
   Ttt_commentator_form f(kColours);
+  // Browsers see the model before any window is made over it: the
+  // summaries' columns already fill the window's boxes.
+  TtModel alone(kColours);
+  QCOMPARE(alone.summary(Side::left).col_width(0), f.summary_view(Side::left)->width());
+  QCOMPARE(alone.summary(Side::right).col_width(0), f.summary_view(Side::right)->width());
   QCOMPARE(f.windowTitle(), QStringLiteral("TT Vorevadovid Screen"));
   QCOMPARE(f.accessibleName(), f.windowTitle());
   f.apply_packet("{tt}+{standings}0{rnk}1{name}Before");
