@@ -3,6 +3,7 @@
 #include "protocol/text8.h"
 #include "text_cell_delegate.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -327,6 +328,11 @@ public:
 void set_up_view(QTableView *v) {
   v->setHorizontalHeader(new FixedSizeHeader(Qt::Horizontal, v));
   v->setVerticalHeader(new FixedSizeHeader(Qt::Vertical, v));
+  // Changed cells reach the grid's one handler (TextGrid::cells_changed),
+  // which repaints each where it is shown: every view working out the
+  // rectangle of every changed cell was most of the cost of setting one.
+  QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), v,
+                      SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
     // A header shows no cell: a changed cell is none of its business, and
     // with eight headers to a grid it was most of the cost of setting one.
@@ -437,11 +443,7 @@ void TextGrid::set_up() {
   // New rows and columns are laid out on the geometry change that follows
   // every change of a count: laying them out on their insertion as well
   // did all of it twice.
-  connect(&model_, &QAbstractItemModel::dataChanged, this,
-          [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
-            if (roles.isEmpty())
-              sync_colours();
-          });
+  connect(&model_, &QAbstractItemModel::dataChanged, this, &TextGrid::cells_changed);
   sync_geometry();
   sync_colours();
 }
@@ -542,6 +544,46 @@ void TextGrid::sync_row_height(int row) {
     horizontalHeader()->setFixedHeight(model_.fixed_height());
     updateGeometries();
   }
+}
+
+QTableView *TextGrid::part_showing(int col, int row) const {
+  // The scrolling part hides the fixed rows and columns, the heading row the
+  // fixed columns, the heading column the fixed rows; the corner is only as
+  // large as the fixed cells.
+  const bool fixed_row = row < model_.fixed_rows();
+  const bool fixed_col = col < model_.fixed_cols();
+  if (fixed_row && fixed_col)
+    return corner_;
+  if (fixed_row)
+    return top_;
+  if (fixed_col)
+    return left_;
+  return const_cast<TextGrid *>(this);
+}
+
+void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                             const QList<int> &roles) {
+  // Only a change of colours or font comes without roles.
+  if (roles.isEmpty())
+    sync_colours();
+  const QTableView *const views[] = {this, top_, left_, corner_};
+  // A screen reader hears of the change through each view's own handling.
+  if (QAccessible::isActive()) {
+    for (const QTableView *v : views)
+      QMetaObject::invokeMethod(const_cast<QTableView *>(v), "dataChanged", Qt::DirectConnection,
+                                Q_ARG(QModelIndex, top_left), Q_ARG(QModelIndex, bottom_right),
+                                Q_ARG(QList<int>, roles));
+    return;
+  }
+  if (top_left != bottom_right || !top_left.isValid()) {
+    for (const QTableView *v : views)
+      if (v->isVisible())
+        v->viewport()->update();
+    return;
+  }
+  QTableView *shown_in = part_showing(top_left.column(), top_left.row());
+  if (shown_in->isVisible())
+    shown_in->update(top_left);
 }
 
 void TextGrid::updateGeometries() {

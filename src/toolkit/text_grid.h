@@ -180,6 +180,10 @@ private:
   void sync_row_height(int row);
   void sync_colours();
   void place_parts();
+  // The one view that shows a cell: the scrolling part or a fixed one.
+  QTableView *part_showing(int col, int row) const;
+  void cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                     const QList<int> &roles);
   void set_up();
 
   // Set only when the grid holds its own model.

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -28,6 +29,8 @@ private slots:
   void model_is_consistent();
   void long_text_is_cut_at_the_cell_edge();
   void changed_cell_is_drawn_anew();
+  void changed_cell_shows_where_it_lies_data();
+  void changed_cell_shows_where_it_lies();
   void fixed_rows_and_columns_stay_in_view();
   void grid_lines_show_on_cells_and_headings();
   void dragging_a_heading_border_sizes_a_column();
@@ -319,6 +322,49 @@ bool near_colour(QRgb pixel, QColor want) {
 }
 
 } // namespace
+
+void TextGridTest::changed_cell_shows_where_it_lies_data() {
+  QTest::addColumn<int>("col");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<bool>("scrolled");
+  QTest::addColumn<bool>("in_view");
+  QTest::newRow("corner") << 0 << 0 << false << true;
+  QTest::newRow("heading row") << 2 << 0 << false << true;
+  QTest::newRow("heading column") << 0 << 3 << false << true;
+  QTest::newRow("cell") << 2 << 3 << false << true;
+  QTest::newRow("corner, scrolled") << 0 << 0 << true << true;
+  QTest::newRow("heading row, scrolled") << 4 << 0 << true << true;
+  QTest::newRow("heading column, scrolled") << 0 << 58 << true << true;
+  QTest::newRow("cell, scrolled") << 4 << 58 << true << true;
+  QTest::newRow("cell scrolled out of view") << 2 << 3 << true << false;
+}
+
+void TextGridTest::changed_cell_shows_where_it_lies() {
+  // A changed cell repaints only where it is shown: what the window shows
+  // afterwards is what painting all of it anew shows.
+  QFETCH(int, col);
+  QFETCH(int, row);
+  QFETCH(bool, scrolled);
+  QFETCH(bool, in_view);
+  StandingsGrid g(1, QSize(260, 200));
+  QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
+  if (scrolled) {
+    g.grid.scrollToBottom();
+    g.grid.horizontalScrollBar()->setValue(g.grid.horizontalScrollBar()->maximum());
+  }
+  QCoreApplication::processEvents();
+  const auto on_screen = [&] {
+    return g.grid.screen()->grabWindow(g.grid.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+  };
+  const QImage before = on_screen();
+  QCOMPARE(before, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+  g.grid.grid().set_cell(col, row, "WW");
+  QCoreApplication::processEvents();
+  const QImage after = on_screen();
+  QCOMPARE(after, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+  QCOMPARE(after != before, in_view);
+}
 
 void TextGridTest::fixed_rows_and_columns_stay_in_view() {
   StandingsGrid g(1, QSize(200, 150));
