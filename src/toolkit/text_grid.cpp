@@ -201,7 +201,7 @@ void TextGridModel::set_cell(int col, int row, QByteArrayView text) {
   }
   if (col < cols_ && row < rows_) {
     const QModelIndex i = index(row, col);
-    emit dataChanged(i, i, {Qt::DisplayRole});
+    emit dataChanged(i, i, text_role_);
   }
 }
 
@@ -221,7 +221,7 @@ void TextGridModel::clear_cells() {
     }
   }
   if (changed && rows_ > 0 && cols_ > 0)
-    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole});
+    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), text_role_);
 }
 
 void TextGridModel::clear_row(int row) {
@@ -490,14 +490,17 @@ void TextGrid::set_column_sizing(bool on) {
 
 void TextGrid::sync_geometry() {
   sync_sections(this, model_);
+  // Parts out of sight are brought up to date when they are shown.
   for (QTableView *p : parts())
-    sync_sections(p, model_);
+    if (!p->isHidden())
+      sync_sections(p, model_);
   sync_fixed();
 }
 
 void TextGrid::sync_fixed() {
   const int fixed_rows = model_.fixed_rows();
   const int fixed_cols = model_.fixed_cols();
+  bool changed = fixed_rows != hidden_rows_ || fixed_cols != hidden_cols_;
   // The scrolling part hides the fixed sections; the fixed parts show them.
   for (int r = 0; r < std::max(fixed_rows, hidden_rows_) && r < model_.row_count(); ++r) {
     setRowHidden(r, r < fixed_rows);
@@ -511,14 +514,30 @@ void TextGrid::sync_fixed() {
   hidden_cols_ = fixed_cols;
   // The table's own header areas keep the fixed parts' places free; the
   // parts lie over them.
-  horizontalHeader()->setFixedHeight(model_.fixed_height());
-  verticalHeader()->setFixedWidth(model_.fixed_width());
-  horizontalHeader()->setVisible(fixed_rows > 0);
-  verticalHeader()->setVisible(fixed_cols > 0);
-  top_->setVisible(fixed_rows > 0);
-  left_->setVisible(fixed_cols > 0);
-  corner_->setVisible(fixed_rows > 0 && fixed_cols > 0);
-  updateGeometries();
+  QHeaderView *const h = horizontalHeader();
+  QHeaderView *const v = verticalHeader();
+  const int height = model_.fixed_height();
+  const int width = model_.fixed_width();
+  changed = changed || h->minimumHeight() != height || h->maximumHeight() != height ||
+            v->minimumWidth() != width || v->maximumWidth() != width;
+  h->setFixedHeight(height);
+  v->setFixedWidth(width);
+  const auto set_shown = [this, &changed](QWidget *w, bool shown) {
+    if (w->isHidden() != shown)
+      return;
+    changed = true;
+    if (auto *part = qobject_cast<QTableView *>(w); part && shown)
+      sync_sections(part, model_);
+    w->setVisible(shown);
+  };
+  set_shown(h, fixed_rows > 0);
+  set_shown(v, fixed_cols > 0);
+  set_shown(top_, fixed_rows > 0);
+  set_shown(left_, fixed_cols > 0);
+  set_shown(corner_, fixed_rows > 0 && fixed_cols > 0);
+  // A change of the counts or widths alone is laid out by the table itself.
+  if (changed)
+    updateGeometries();
 }
 
 void TextGrid::sync_col_width(int col) {

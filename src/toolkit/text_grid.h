@@ -113,6 +113,9 @@ private:
   std::vector<int> row_heights_;
   QHash<int, int> user_widths_;
   QHash<quint32, QByteArray> cells_;
+  // What a changed text changes, made once: a list built for every changed
+  // cell was an allocation per cell.
+  const QList<int> text_role_{Qt::DisplayRole};
   QColor cell_colour_ = Qt::white;
   QColor text_colour_ = Qt::black;
   QColor fixed_colour_ = QColor(0xC0, 0xC0, 0xC0);
