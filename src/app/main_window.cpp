@@ -149,6 +149,7 @@ void Tcommentator0_form::FormCreate() {
 
 void Tcommentator0_form::set_screen(PacketKind kind, Screen screen) {
   screens_.at(size_t(kind)) = std::move(screen);
+  placed_.at(size_t(kind)) = false;
 }
 
 void Tcommentator0_form::showEvent(QShowEvent *event) {
@@ -274,16 +275,19 @@ void Tcommentator0_form::show_screen(PacketKind kind) {
   QWidget *w = screens_.at(size_t(kind)).window;
   if (!w)
     return;
-  if (!w->property("placed").toBool()) {
+  if (!placed_.at(size_t(kind))) {
     // A screen comes up first centred over the main window; the full-screen
     // ones then cover their screen when they are shown.
-    w->setProperty("placed", true);
+    placed_.at(size_t(kind)) = true;
     w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
   }
   w->show();
   // Restacking and activating a window that is already in front costs a
   // repaint of all of it on some displays and shows nothing new.
   if (to_front_.isEmpty() && w == in_front_ && w->isActiveWindow())
+    return;
+  // Already the last to come forward this frame: a run of one kind asks once.
+  if (!to_front_.isEmpty() && to_front_.last() == w)
     return;
   to_front_.removeAll(w);
   to_front_.append(w);

@@ -23,8 +23,7 @@ bool PacketLog::add_line(const QString &line) {
   lines_.removeFirst();
   lines_.append(line);
   emit moved_up();
-  emit dataChanged(index(0), index(int(lines_.size()) - 1),
-                   {Qt::DisplayRole, Qt::AccessibleTextRole});
+  emit dataChanged(index(0), index(int(lines_.size()) - 1), text_roles_);
   return true;
 }
 
@@ -107,7 +106,10 @@ void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &
                                 const QList<int> &roles) {
   const bool moved_up = std::exchange(moved_up_, false);
   if (moved_up && can_move_picture() && isVisible()) {
-    ++rows_to_move_;
+    // Lines that moved up again before the picture moved: its move and the
+    // repaint are asked for already.
+    if (rows_to_move_++ > 0)
+      return;
     // The window's update request (after the frame pacer lets it through)
     // and an exposure of the window come here first, so the picture moves
     // right before it is painted or shown.

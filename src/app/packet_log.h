@@ -34,6 +34,8 @@ signals:
 
 private:
   QStringList lines_;
+  // What a move up changes, made once rather than for every line.
+  const QList<int> text_roles_{Qt::DisplayRole, Qt::AccessibleTextRole};
   QColor background_ = Qt::black;
   QColor text_ = Qt::white;
 };

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstring>
 
 QColor grid_line_colour(QColor cell) {
   return cell.lightness() < 160 ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0x80, 0x80);
@@ -197,7 +198,14 @@ void TextGridModel::set_cell(int col, int row, QByteArrayView text) {
     // Most datagrams repeat what a cell already shows: compare before copying.
     if (*it == text)
       return;
-    *it = text.toByteArray();
+    // Into the cell's own bytes where it has room (a cell's texts are all
+    // about as long), not a new array for every change.
+    if (it->isDetached() && it->capacity() >= text.size()) {
+      it->resize(text.size());
+      std::memcpy(it->data(), text.data(), size_t(text.size()));
+    } else {
+      *it = text.toByteArray();
+    }
   }
   if (col < cols_ && row < rows_) {
     const QModelIndex i = index(row, col);
