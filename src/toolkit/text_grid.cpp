@@ -608,9 +608,18 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
         v->viewport()->update();
     return;
   }
-  QTableView *shown_in = part_showing(top_left.column(), top_left.row());
-  if (shown_in->isVisible())
-    shown_in->update(top_left);
+  // The cell's rectangle from the part's headers: asking the part for it
+  // would first lay out what a change of the counts left to lay out, which
+  // repaints the whole part anyway.
+  const int col = top_left.column();
+  const int row = top_left.row();
+  QTableView *v = part_showing(col, row);
+  if (!v->isVisible() || v->isColumnHidden(col) || v->isRowHidden(row))
+    return;
+  const QRect cell(v->columnViewportPosition(col), v->rowViewportPosition(row),
+                   v->columnWidth(col), v->rowHeight(row));
+  if (cell.intersects(v->viewport()->rect()))
+    v->viewport()->update(cell);
 }
 
 void TextGrid::updateGeometries() {

@@ -328,15 +328,19 @@ void TextGridTest::changed_cell_shows_where_it_lies_data() {
   QTest::addColumn<int>("row");
   QTest::addColumn<bool>("scrolled");
   QTest::addColumn<bool>("in_view");
-  QTest::newRow("corner") << 0 << 0 << false << true;
-  QTest::newRow("heading row") << 2 << 0 << false << true;
-  QTest::newRow("heading column") << 0 << 3 << false << true;
-  QTest::newRow("cell") << 2 << 3 << false << true;
-  QTest::newRow("corner, scrolled") << 0 << 0 << true << true;
-  QTest::newRow("heading row, scrolled") << 4 << 0 << true << true;
-  QTest::newRow("heading column, scrolled") << 0 << 58 << true << true;
-  QTest::newRow("cell, scrolled") << 4 << 58 << true << true;
-  QTest::newRow("cell scrolled out of view") << 2 << 3 << true << false;
+  QTest::addColumn<bool>("reshaped"); // the counts changed just before
+  QTest::newRow("corner") << 0 << 0 << false << true << false;
+  QTest::newRow("heading row") << 2 << 0 << false << true << false;
+  QTest::newRow("heading column") << 0 << 3 << false << true << false;
+  QTest::newRow("cell") << 2 << 3 << false << true << false;
+  QTest::newRow("corner, scrolled") << 0 << 0 << true << true << false;
+  QTest::newRow("heading row, scrolled") << 4 << 0 << true << true << false;
+  QTest::newRow("heading column, scrolled") << 0 << 58 << true << true << false;
+  QTest::newRow("cell, scrolled") << 4 << 58 << true << true << false;
+  QTest::newRow("cell scrolled out of view") << 2 << 3 << true << false << false;
+  QTest::newRow("heading row, reshaped") << 2 << 0 << false << true << true;
+  QTest::newRow("cell, reshaped") << 2 << 3 << false << true << true;
+  QTest::newRow("cell, scrolled and reshaped") << 4 << 58 << true << true << true;
 }
 
 void TextGridTest::changed_cell_shows_where_it_lies() {
@@ -346,6 +350,7 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
   QFETCH(int, row);
   QFETCH(bool, scrolled);
   QFETCH(bool, in_view);
+  QFETCH(bool, reshaped);
   StandingsGrid g(1, QSize(260, 200));
   QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
   if (scrolled) {
@@ -359,8 +364,13 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
   };
   const QImage before = on_screen();
   QCOMPARE(before, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+  if (reshaped) {
+    g.grid.grid().set_col_count(9);
+    g.grid.grid().set_row_count(61);
+  }
   g.grid.grid().set_cell(col, row, "WW");
-  QCoreApplication::processEvents();
+  for (int i = 0; i < 5; ++i)
+    QCoreApplication::processEvents();
   const QImage after = on_screen();
   QCOMPARE(after, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
   QCOMPARE(after != before, in_view);
