@@ -436,6 +436,8 @@ void TextGrid::set_up() {
   corner_ = make_part(QStringLiteral("Corner headings"));
   // The fixed parts follow the scrolling part, never the other way round:
   // they cannot scroll by themselves (see eventFilter).
+  for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()})
+    connect(bar, &QScrollBar::valueChanged, this, [this] { forget_asked(); });
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, top_->horizontalScrollBar(),
           &QScrollBar::setValue);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, left_->verticalScrollBar(),
@@ -497,6 +499,7 @@ void TextGrid::set_column_sizing(bool on) {
 }
 
 void TextGrid::sync_geometry() {
+  forget_asked();
   sync_sections(this, model_);
   // Parts out of sight are brought up to date when they are shown.
   for (QTableView *p : parts())
@@ -549,6 +552,7 @@ void TextGrid::sync_fixed() {
 }
 
 void TextGrid::sync_col_width(int col) {
+  forget_asked();
   const int w = model_.col_width(col);
   horizontalHeader()->resizeSection(col, w);
   // Parts out of sight are brought up to date when they are shown.
@@ -562,6 +566,7 @@ void TextGrid::sync_col_width(int col) {
 }
 
 void TextGrid::sync_row_height(int row) {
+  forget_asked();
   const int h = model_.row_height(row);
   verticalHeader()->resizeSection(row, h);
   for (QTableView *p : parts())
@@ -603,6 +608,7 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
     return;
   }
   if (top_left != bottom_right || !top_left.isValid()) {
+    forget_asked();
     for (const QTableView *v : views)
       if (v->isVisible())
         v->viewport()->update();
@@ -616,13 +622,29 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
   QTableView *v = part_showing(col, row);
   if (!v->isVisible() || v->isColumnHidden(col) || v->isRowHidden(row))
     return;
+  // A cell that changes many times between two repaints asks once.
+  const quint32 key = quint32(col) << 16 | quint32(row);
+  if (asked_.contains(key))
+    return;
   const QRect cell(v->columnViewportPosition(col), v->rowViewportPosition(row),
                    v->columnWidth(col), v->rowHeight(row));
-  if (cell.intersects(v->viewport()->rect()))
-    v->viewport()->update(cell);
+  if (!cell.intersects(v->viewport()->rect()))
+    return;
+  v->viewport()->update(cell);
+  asked_.insert(key);
+}
+
+void TextGrid::forget_asked(const QEvent *event) {
+  // Painted, or shown or hidden (a picture then is painted whole), the
+  // cells asked for are repainted or will be; scrolling and sizing move
+  // them away from the rectangles asked for.
+  if (!event || event->type() == QEvent::Paint || event->type() == QEvent::Show ||
+      event->type() == QEvent::Hide)
+    asked_.clear();
 }
 
 void TextGrid::updateGeometries() {
+  forget_asked();
   QTableView::updateGeometries();
   place_parts();
 }
@@ -759,6 +781,7 @@ bool TextGrid::size_column(QWidget *part_viewport, QEvent *event) {
 }
 
 bool TextGrid::viewportEvent(QEvent *event) {
+  forget_asked(event);
   // Not handled here: the viewport's own handling still runs.
   if (repaints_for_nothing(event, this))
     return false;
@@ -772,6 +795,7 @@ bool TextGrid::eventFilter(QObject *watched, QEvent *event) {
       part_viewport = p->viewport();
   if (!part_viewport)
     return QTableView::eventFilter(watched, event);
+  forget_asked(event);
   // A part's viewport has no children to pass the event on to.
   if (repaints_for_nothing(event, part_viewport->parentWidget()))
     return true;

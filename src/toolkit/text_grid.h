@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QSet>
 #include <QTableView>
 
 #include <memory>
@@ -187,6 +188,9 @@ private:
   QTableView *part_showing(int col, int row) const;
   void cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,
                      const QList<int> &roles);
+  // Forgets the cells whose repaint was asked for, on an event of a
+  // viewport that ends it or at once (no event).
+  void forget_asked(const QEvent *event = nullptr);
   void set_up();
 
   // Set only when the grid holds its own model.
@@ -204,6 +208,9 @@ private:
   int hidden_rows_ = 0;
   int hidden_cols_ = 0;
   bool grid_lines_ = true;
+  // Cells (column << 16 | row) whose repaint was asked for since the grid
+  // was last painted.
+  QSet<quint32> asked_;
   // Worked out when the colours change, not for every cell painted.
   QColor line_colour_;
   bool sizing_ = false;
