@@ -186,9 +186,10 @@ void Tcommentator0_form::FormShow() {
   log_grew_ = true;
   for (int i = 0; i < PacketReceiver::kListeners; ++i)
     if (shared[i])
-      add_log_line(QStringLiteral("Port %1 is also open in another program: datagrams sent to "
-                                  "this computer alone may go to it instead of this screen")
-                       .arg(ports[i]));
+      add_log_line(to_8bit(QStringLiteral("Port %1 is also open in another program: datagrams "
+                                          "sent to this computer alone may go to it instead "
+                                          "of this screen")
+                               .arg(ports[i])));
   log_.set_colours(colour_from_bgr(state_.colours.background), colour_from_bgr(state_.colours.text));
   QPalette p = ListBox1->palette();
   p.setColor(QPalette::Base, colour_from_bgr(state_.colours.background));
@@ -247,11 +248,11 @@ void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView
   } else {
     line.append("IGNORED packet from ").append(sender);
   }
-  add_log_line(from_8bit(line));
+  add_log_line(std::move(line));
 }
 
-void Tcommentator0_form::add_log_line(const QString &line) {
-  if (!log_.add_line(line)) {
+void Tcommentator0_form::add_log_line(QByteArray line) {
+  if (!log_.add_line(std::move(line))) {
     log_grew_ = true;
     return;
   }
@@ -268,7 +269,7 @@ void Tcommentator0_form::add_log_line(const QString &line) {
 
 bool Tcommentator0_form::main_window_visible() const { return isVisible(); }
 
-void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(from_8bit(line)); }
+void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(line.toByteArray()); }
 
 void Tcommentator0_form::show_screen(PacketKind kind) {
   emit screen_forward(kind);

@@ -77,7 +77,7 @@ private:
   void FormCreate();
   void FormShow();
   void FormHide();
-  void add_log_line(const QString &line);
+  void add_log_line(QByteArray line);
   void save_address();
   void bring_forward();
   void show_feed_state();

@@ -1,5 +1,6 @@
 #include "packet_log.h"
 
+#include "protocol/text8.h"
 #include "toolkit/text_cell_delegate.h"
 
 #include <QAccessible>
@@ -9,11 +10,11 @@
 
 PacketLog::PacketLog(QObject *parent) : QAbstractListModel(parent) {}
 
-bool PacketLog::add_line(const QString &line) {
+bool PacketLog::add_line(QByteArray line) {
   if (lines_.size() < kMaxLines) {
     const int row = int(lines_.size());
     beginInsertRows({}, row, row);
-    lines_.append(line);
+    lines_.append(std::move(line));
     endInsertRows();
     return false;
   }
@@ -21,7 +22,7 @@ bool PacketLog::add_line(const QString &line) {
   // repaints, where a row inserted and a row removed would lay it out again
   // for every datagram.
   lines_.removeFirst();
-  lines_.append(line);
+  lines_.append(std::move(line));
   emit moved_up();
   emit dataChanged(index(0), index(int(lines_.size()) - 1), text_roles_);
   return true;
@@ -42,6 +43,14 @@ void PacketLog::set_colours(QColor background, QColor text) {
     emit dataChanged(index(0), index(int(lines_.size()) - 1));
 }
 
+QStringList PacketLog::lines() const {
+  QStringList out;
+  out.reserve(lines_.size());
+  for (const QByteArray &line : lines_)
+    out.append(from_8bit(line));
+  return out;
+}
+
 int PacketLog::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : int(lines_.size());
 }
@@ -52,7 +61,7 @@ QVariant PacketLog::data(const QModelIndex &index, int role) const {
   switch (role) {
   case Qt::DisplayRole:
   case Qt::AccessibleTextRole:
-    return lines_.at(index.row());
+    return from_8bit(lines_.at(index.row()));
   case Qt::BackgroundRole:
     return background_;
   case Qt::ForegroundRole:

@@ -49,7 +49,7 @@ struct Fixture {
     scratch_window.hide();
   }
   quint16 port(int i) const { return main->receiver().local_port(i); }
-  const QStringList &log() const { return main->log().lines(); }
+  QStringList log() const { return main->log().lines(); }
   bool wait_log(int n) { return wait_until([&] { return log().size() >= n; }); }
 };
 
