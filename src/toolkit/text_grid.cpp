@@ -333,19 +333,24 @@ public:
   QSize sizeHint() const override { return minimumSize(); }
 };
 
+// Changed cells reach the grid's one handler (TextGrid::cells_changed),
+// which repaints each where it is shown: every view working out the
+// rectangle of every changed cell was most of the cost of setting one. A
+// header shows no cell: a changed cell is none of its business, and with
+// eight headers to a grid it was most of the cost of setting one.
+void leave_cells_to_grid(QTableView *v) {
+  for (QAbstractItemView *w :
+       {static_cast<QAbstractItemView *>(v), static_cast<QAbstractItemView *>(v->horizontalHeader()),
+        static_cast<QAbstractItemView *>(v->verticalHeader())})
+    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), w,
+                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
+}
+
 void set_up_view(QTableView *v) {
   v->setHorizontalHeader(new FixedSizeHeader(Qt::Horizontal, v));
   v->setVerticalHeader(new FixedSizeHeader(Qt::Vertical, v));
-  // Changed cells reach the grid's one handler (TextGrid::cells_changed),
-  // which repaints each where it is shown: every view working out the
-  // rectangle of every changed cell was most of the cost of setting one.
-  QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), v,
-                      SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
+  leave_cells_to_grid(v);
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
-    // A header shows no cell: a changed cell is none of its business, and
-    // with eight headers to a grid it was most of the cost of setting one.
-    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), h,
-                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
     h->hide();
     h->setMinimumSectionSize(0);
     h->setSectionResizeMode(QHeaderView::Fixed);
@@ -459,8 +464,10 @@ void TextGrid::set_up() {
 }
 
 QTableView *TextGrid::make_part(const QString &name) {
+  // The model is given when the part is first shown (see show_part): a part
+  // that never shows (most tables have no fixed columns) never follows the
+  // changes of the table's shape.
   auto *v = new QTableView(this);
-  v->setModel(&model_);
   v->setItemDelegate(delegate_);
   v->setStyle(cell_style_);
   set_up_view(v);
@@ -515,12 +522,14 @@ void TextGrid::sync_fixed() {
   // The scrolling part hides the fixed sections; the fixed parts show them.
   for (int r = 0; r < std::max(fixed_rows, hidden_rows_) && r < model_.row_count(); ++r) {
     setRowHidden(r, r < fixed_rows);
-    left_->setRowHidden(r, r < fixed_rows);
+    if (left_->model() == &model_)
+      left_->setRowHidden(r, r < fixed_rows);
   }
   hidden_rows_ = fixed_rows;
   for (int c = 0; c < std::max(fixed_cols, hidden_cols_) && c < model_.col_count(); ++c) {
     setColumnHidden(c, c < fixed_cols);
-    top_->setColumnHidden(c, c < fixed_cols);
+    if (top_->model() == &model_)
+      top_->setColumnHidden(c, c < fixed_cols);
   }
   hidden_cols_ = fixed_cols;
   // The table's own header areas keep the fixed parts' places free; the
@@ -538,7 +547,7 @@ void TextGrid::sync_fixed() {
       return;
     changed = true;
     if (auto *part = qobject_cast<QTableView *>(w); part && shown)
-      sync_sections(part, model_);
+      show_part(part);
     w->setVisible(shown);
   };
   set_shown(h, fixed_rows > 0);
@@ -578,6 +587,22 @@ void TextGrid::sync_row_height(int row) {
   }
 }
 
+void TextGrid::show_part(QTableView *part) {
+  if (part->model() != &model_) {
+    part->setModel(&model_);
+    leave_cells_to_grid(part);
+    // The heading row hides the fixed columns, the heading column the
+    // fixed rows, as the scrolling part does.
+    if (part == top_)
+      for (int c = 0; c < model_.fixed_cols(); ++c)
+        part->setColumnHidden(c, true);
+    if (part == left_)
+      for (int r = 0; r < model_.fixed_rows(); ++r)
+        part->setRowHidden(r, true);
+  }
+  sync_sections(part, model_);
+}
+
 QTableView *TextGrid::part_showing(int col, int row) const {
   // The scrolling part hides the fixed rows and columns, the heading row the
   // fixed columns, the heading column the fixed rows; the corner is only as
@@ -602,9 +627,10 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
   // A screen reader hears of the change through each view's own handling.
   if (QAccessible::isActive()) {
     for (const QTableView *v : views)
-      QMetaObject::invokeMethod(const_cast<QTableView *>(v), "dataChanged", Qt::DirectConnection,
-                                Q_ARG(QModelIndex, top_left), Q_ARG(QModelIndex, bottom_right),
-                                Q_ARG(QList<int>, roles));
+      if (v->model() == &model_)
+        QMetaObject::invokeMethod(const_cast<QTableView *>(v), "dataChanged",
+                                  Qt::DirectConnection, Q_ARG(QModelIndex, top_left),
+                                  Q_ARG(QModelIndex, bottom_right), Q_ARG(QList<int>, roles));
     return;
   }
   if (top_left != bottom_right || !top_left.isValid()) {

@@ -184,6 +184,8 @@ private:
   void sync_row_height(int row);
   void sync_colours();
   void place_parts();
+  // Gives a fixed part the model when it is first shown, and its sizes.
+  void show_part(QTableView *part);
   // The one view that shows a cell: the scrolling part or a fixed one.
   QTableView *part_showing(int col, int row) const;
   void cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,

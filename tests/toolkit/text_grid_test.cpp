@@ -330,23 +330,28 @@ void TextGridTest::changed_cell_shows_where_it_lies_data() {
   QTest::addColumn<bool>("in_view");
   QTest::addColumn<bool>("reshaped"); // the counts changed just before
   QTest::addColumn<int>("then_scrolled"); // rows scrolled, then the cell changed again
-  QTest::newRow("corner") << 0 << 0 << false << true << false << 0;
-  QTest::newRow("heading row") << 2 << 0 << false << true << false << 0;
-  QTest::newRow("heading column") << 0 << 3 << false << true << false << 0;
-  QTest::newRow("cell") << 2 << 3 << false << true << false << 0;
-  QTest::newRow("corner, scrolled") << 0 << 0 << true << true << false << 0;
-  QTest::newRow("heading row, scrolled") << 4 << 0 << true << true << false << 0;
-  QTest::newRow("heading column, scrolled") << 0 << 58 << true << true << false << 0;
-  QTest::newRow("cell, scrolled") << 4 << 58 << true << true << false << 0;
-  QTest::newRow("cell scrolled out of view") << 2 << 3 << true << false << false << 0;
-  QTest::newRow("heading row, reshaped") << 2 << 0 << false << true << true << 0;
-  QTest::newRow("cell, reshaped") << 2 << 3 << false << true << true << 0;
-  QTest::newRow("cell, scrolled and reshaped") << 4 << 58 << true << true << true << 0;
-  QTest::newRow("cell changed, scrolled, changed") << 2 << 8 << false << true << false << 3;
+  QTest::addColumn<bool>("late_heading_column"); // fixed column set after showing
+  QTest::newRow("corner") << 0 << 0 << false << true << false << 0 << false;
+  QTest::newRow("heading row") << 2 << 0 << false << true << false << 0 << false;
+  QTest::newRow("heading column") << 0 << 3 << false << true << false << 0 << false;
+  QTest::newRow("cell") << 2 << 3 << false << true << false << 0 << false;
+  QTest::newRow("corner, scrolled") << 0 << 0 << true << true << false << 0 << false;
+  QTest::newRow("heading row, scrolled") << 4 << 0 << true << true << false << 0 << false;
+  QTest::newRow("heading column, scrolled") << 0 << 58 << true << true << false << 0 << false;
+  QTest::newRow("cell, scrolled") << 4 << 58 << true << true << false << 0 << false;
+  QTest::newRow("cell scrolled out of view") << 2 << 3 << true << false << false << 0 << false;
+  QTest::newRow("heading row, reshaped") << 2 << 0 << false << true << true << 0 << false;
+  QTest::newRow("cell, reshaped") << 2 << 3 << false << true << true << 0 << false;
+  QTest::newRow("cell, scrolled and reshaped") << 4 << 58 << true << true << true << 0 << false;
+  QTest::newRow("cell changed, scrolled, changed") << 2 << 8 << false << true << false << 3 << false;
   QTest::newRow("heading column changed, scrolled, changed")
-      << 0 << 8 << false << true << false << 3;
+      << 0 << 8 << false << true << false << 3 << false;
   QTest::newRow("cell changed, scrolled out of view, changed")
-      << 2 << 3 << false << false << false << 20;
+      << 2 << 3 << false << false << false << 20 << false;
+  QTest::newRow("heading column shown late") << 0 << 3 << false << true << false << 0 << true;
+  QTest::newRow("corner shown late") << 0 << 0 << false << true << false << 0 << true;
+  QTest::newRow("cell, heading column shown late") << 2 << 3 << false << true << false << 0
+                                                   << true;
 }
 
 void TextGridTest::changed_cell_shows_where_it_lies() {
@@ -358,8 +363,11 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
   QFETCH(bool, in_view);
   QFETCH(bool, reshaped);
   QFETCH(int, then_scrolled);
-  StandingsGrid g(1, QSize(260, 200));
+  QFETCH(bool, late_heading_column);
+  StandingsGrid g(late_heading_column ? 0 : 1, QSize(260, 200));
   QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
+  if (late_heading_column)
+    g.grid.grid().set_fixed_cols(1);
   if (scrolled) {
     g.grid.scrollToBottom();
     g.grid.horizontalScrollBar()->setValue(g.grid.horizontalScrollBar()->maximum());
@@ -369,6 +377,11 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
     return g.grid.screen()->grabWindow(g.grid.winId()).toImage().convertToFormat(
         QImage::Format_RGB32);
   };
+  // The heading column's rows line up with the table's.
+  const QRect body = g.grid.viewport()->geometry();
+  for (int y : {body.top() + 2, body.top() + 30})
+    QCOMPARE(g.grid.cell_at(QPoint(g.grid.frameWidth() + 2, y)).row(),
+             g.grid.cell_at(QPoint(body.left() + 2, y)).row());
   const QImage before = on_screen();
   QCOMPARE(before, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
   if (reshaped) {
