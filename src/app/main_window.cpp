@@ -149,6 +149,7 @@ void Tcommentator0_form::FormCreate() {
 
 void Tcommentator0_form::set_screen(PacketKind kind, Screen screen) {
   screens_.at(size_t(kind)) = std::move(screen);
+  placed_.at(size_t(kind)) = false;
 }
 
 void Tcommentator0_form::showEvent(QShowEvent *event) {
@@ -185,9 +186,10 @@ void Tcommentator0_form::FormShow() {
   log_grew_ = true;
   for (int i = 0; i < PacketReceiver::kListeners; ++i)
     if (shared[i])
-      add_log_line(QStringLiteral("Port %1 is also open in another program: datagrams sent to "
-                                  "this computer alone may go to it instead of this screen")
-                       .arg(ports[i]));
+      add_log_line(to_8bit(QStringLiteral("Port %1 is also open in another program: datagrams "
+                                          "sent to this computer alone may go to it instead "
+                                          "of this screen")
+                               .arg(ports[i])));
   log_.set_colours(colour_from_bgr(state_.colours.background), colour_from_bgr(state_.colours.text));
   QPalette p = ListBox1->palette();
   p.setColor(QPalette::Base, colour_from_bgr(state_.colours.background));
@@ -246,11 +248,11 @@ void Tcommentator0_form::handle_datagram(QByteArrayView datagram, QByteArrayView
   } else {
     line.append("IGNORED packet from ").append(sender);
   }
-  add_log_line(from_8bit(line));
+  add_log_line(std::move(line));
 }
 
-void Tcommentator0_form::add_log_line(const QString &line) {
-  if (!log_.add_line(line)) {
+void Tcommentator0_form::add_log_line(QByteArray line) {
+  if (!log_.add_line(std::move(line))) {
     log_grew_ = true;
     return;
   }
@@ -267,7 +269,7 @@ void Tcommentator0_form::add_log_line(const QString &line) {
 
 bool Tcommentator0_form::main_window_visible() const { return isVisible(); }
 
-void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(from_8bit(line)); }
+void Tcommentator0_form::log_line(QByteArrayView line) { add_log_line(line.toByteArray()); }
 
 void Tcommentator0_form::show_screen(PacketKind kind) {
   emit screen_forward(kind);
@@ -275,17 +277,21 @@ void Tcommentator0_form::show_screen(PacketKind kind) {
   QWidget *w = s.window ? s.window() : nullptr;
   if (!w)
     return;
-  if (!w->property("placed").toBool() && !w->isVisible()) {
+  if (!placed_.at(size_t(kind))) {
     // A screen comes up first centred over the main window; the full-screen
     // ones then cover their screen when they are shown. One already on view
     // stays where it is.
-    w->setProperty("placed", true);
-    w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
+    placed_.at(size_t(kind)) = true;
+    if (!w->isVisible())
+      w->move(frameGeometry().center() - w->frameGeometry().center() + w->pos());
   }
   w->show();
   // Restacking and activating a window that is already in front costs a
   // repaint of all of it on some displays and shows nothing new.
   if (to_front_.isEmpty() && w == in_front_ && w->isActiveWindow())
+    return;
+  // Already the last to come forward this frame: a run of one kind asks once.
+  if (!to_front_.isEmpty() && to_front_.last() == w)
     return;
   to_front_.removeAll(w);
   to_front_.append(w);

@@ -78,7 +78,7 @@ private:
   void FormCreate();
   void FormShow();
   void FormHide();
-  void add_log_line(const QString &line);
+  void add_log_line(QByteArray line);
   void save_address();
   void bring_forward();
   void show_feed_state();
@@ -90,6 +90,8 @@ private:
   PacketReceiver receiver_;
   FeedHealth feed_;
   std::array<Screen, 6> screens_{};
+  // Screens that were placed over the main window when first shown.
+  std::array<bool, 6> placed_{};
   // Screens waiting to come to the front, in the order the datagrams asked.
   QList<QPointer<QWidget>> to_front_;
   FrameThrottle front_frame_;

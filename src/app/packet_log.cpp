@@ -1,5 +1,6 @@
 #include "packet_log.h"
 
+#include "protocol/text8.h"
 #include "toolkit/text_cell_delegate.h"
 
 #include <QAccessible>
@@ -9,11 +10,11 @@
 
 PacketLog::PacketLog(QObject *parent) : QAbstractListModel(parent) {}
 
-bool PacketLog::add_line(const QString &line) {
+bool PacketLog::add_line(QByteArray line) {
   if (lines_.size() < kMaxLines) {
     const int row = int(lines_.size());
     beginInsertRows({}, row, row);
-    lines_.append(line);
+    lines_.append(std::move(line));
     endInsertRows();
     return false;
   }
@@ -21,10 +22,9 @@ bool PacketLog::add_line(const QString &line) {
   // repaints, where a row inserted and a row removed would lay it out again
   // for every datagram.
   lines_.removeFirst();
-  lines_.append(line);
+  lines_.append(std::move(line));
   emit moved_up();
-  emit dataChanged(index(0), index(int(lines_.size()) - 1),
-                   {Qt::DisplayRole, Qt::AccessibleTextRole});
+  emit dataChanged(index(0), index(int(lines_.size()) - 1), text_roles_);
   return true;
 }
 
@@ -43,6 +43,14 @@ void PacketLog::set_colours(QColor background, QColor text) {
     emit dataChanged(index(0), index(int(lines_.size()) - 1));
 }
 
+QStringList PacketLog::lines() const {
+  QStringList out;
+  out.reserve(lines_.size());
+  for (const QByteArray &line : lines_)
+    out.append(from_8bit(line));
+  return out;
+}
+
 int PacketLog::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : int(lines_.size());
 }
@@ -53,7 +61,7 @@ QVariant PacketLog::data(const QModelIndex &index, int role) const {
   switch (role) {
   case Qt::DisplayRole:
   case Qt::AccessibleTextRole:
-    return lines_.at(index.row());
+    return from_8bit(lines_.at(index.row()));
   case Qt::BackgroundRole:
     return background_;
   case Qt::ForegroundRole:
@@ -107,7 +115,10 @@ void PacketLogView::dataChanged(const QModelIndex &top_left, const QModelIndex &
                                 const QList<int> &roles) {
   const bool moved_up = std::exchange(moved_up_, false);
   if (moved_up && can_move_picture() && isVisible()) {
-    ++rows_to_move_;
+    // Lines that moved up again before the picture moved: its move and the
+    // repaint are asked for already.
+    if (rows_to_move_++ > 0)
+      return;
     // The window's update request (after the frame pacer lets it through)
     // and an exposure of the window come here first, so the picture moves
     // right before it is painted or shown.

@@ -8,7 +8,9 @@
 #include <QStringList>
 
 // The main window's packet log: lines added at the end, the oldest dropped
-// beyond the newest 30 (trim_log).
+// beyond the newest 30 (trim_log). Lines are kept as the 8-bit text they came
+// as and turned into text when shown: at a busy feed most of them leave the
+// log before it is painted.
 class PacketLog : public QAbstractListModel {
   Q_OBJECT
 public:
@@ -18,10 +20,11 @@ public:
 
   // Adds a line at the end and keeps the newest 30; true when the oldest
   // line was dropped (the view then scrolls to the newest line).
-  bool add_line(const QString &line);
+  bool add_line(QByteArray line);
   void clear();
 
-  const QStringList &lines() const { return lines_; }
+  // The lines as shown.
+  QStringList lines() const;
   void set_colours(QColor background, QColor text);
 
   int rowCount(const QModelIndex &parent = {}) const override;
@@ -33,7 +36,9 @@ signals:
   void moved_up();
 
 private:
-  QStringList lines_;
+  QList<QByteArray> lines_;
+  // What a move up changes, made once rather than for every line.
+  const QList<int> text_roles_{Qt::DisplayRole, Qt::AccessibleTextRole};
   QColor background_ = Qt::black;
   QColor text_ = Qt::white;
 };

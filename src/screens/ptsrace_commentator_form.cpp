@@ -72,7 +72,12 @@ void Tptsrace_commentator_form::show_chooser() {
   // the chooser as it was, and so does its picture.
   const QStringList &entries = model_.chooser_entries();
   bool changed = false;
-  for (int i = 0; i < entries.size(); ++i) {
+  // The model's list is shared with the copy kept here until the model
+  // changes it: most datagrams leave it alone, and comparing the same list
+  // is one comparison.
+  const bool same_entries = entries == shown_entries_;
+  shown_entries_ = entries;
+  for (int i = 0; i < entries.size() && !same_entries; ++i) {
     if (i >= ComboBox1->count()) {
       ComboBox1->addItem(entries[i]);
       changed = true;

@@ -65,6 +65,7 @@ private:
   TextGrid *StringGrid1 = nullptr;
   QGroupBox *GroupBox2 = nullptr;
   QComboBox *ComboBox1 = nullptr;
+  QStringList shown_entries_; // the chooser's entries as last shown
   TextGrid *StringGrid2 = nullptr;
   QLabel *Image1 = nullptr;
   RaceWindowShell shell_{this};

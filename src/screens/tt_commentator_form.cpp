@@ -1,7 +1,5 @@
 #include "tt_commentator_form.h"
 
-#include "toolkit/readout.h"
-
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -49,10 +47,10 @@ QList<QRect> covers_of(const QWidget *w) {
   return covers;
 }
 
-void show_readout(QLabel *label, const QFont &face, const QString &text) {
+void show_readout(QLabel *label, ReadoutFitting &fitting, const QString &text) {
   // Most times fit the face as they are: setting the font a label already
   // has still goes through every child and asks for a new layout.
-  const QFont fitted = fit_readout_font(text, face, label->contentsRect().width());
+  const QFont fitted = fitting.fit(text, label->contentsRect().width());
   if (label->font() != fitted || !label->testAttribute(Qt::WA_SetFont))
     label->setFont(fitted);
   show_packet_text(label, text);
@@ -81,7 +79,7 @@ Ttt_commentator_form::Ttt_commentator_form(const ScreenColours &colours, QWidget
 Ttt_commentator_form::Ttt_commentator_form(TtModel &model, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      model_(model), readout_face_(readout_font()) {
+      model_(model), readout_face_(readout_font()), fitting_(readout_face_) {
   set_caption(this, QStringLiteral("TT Vorevadovid Screen"));
   set_background(this, QColor(0x00, 0x00, 0x80));
 
@@ -150,7 +148,7 @@ void Ttt_commentator_form::fit_readouts() {
       const QRect free = uncovered_part(box, covers_of(l));
       l->setContentsMargins(free.left() - box.left() + kReadoutPadding, 0,
                             box.right() - free.right() + kReadoutPadding, 0);
-      show_readout(l, readout_face_, l->text());
+      show_readout(l, fitting_, l->text());
     }
   }
 }
@@ -176,8 +174,8 @@ void Ttt_commentator_form::show_readouts() {
   for (Side side : {Side::left, Side::right}) {
     const Panel &p = panel(side);
     if (p.time->text() != model_.time_text(side))
-      show_readout(p.time, readout_face_, model_.time_text(side));
+      show_readout(p.time, fitting_, model_.time_text(side));
     if (p.diff->text() != model_.diff_text(side))
-      show_readout(p.diff, readout_face_, model_.diff_text(side));
+      show_readout(p.diff, fitting_, model_.diff_text(side));
   }
 }

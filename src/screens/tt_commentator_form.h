@@ -4,6 +4,7 @@
 #include "race_window_shell.h"
 #include "tt_model.h"
 #include "toolkit/feed_badge.h"
+#include "toolkit/readout.h"
 #include "toolkit/screen_colours.h"
 #include "toolkit/text_grid.h"
 
@@ -77,6 +78,7 @@ private:
 
   TtModel &model_;
   const QFont readout_face_;
+  ReadoutFitting fitting_;
   QLabel *Image1 = nullptr;
   QGroupBox *standings_groupbox = nullptr;
   TextGrid *standings_stringgrid = nullptr;

@@ -53,6 +53,15 @@ QFont fit_readout_font(const QString &text, const QFont &face, int width) {
   return f;
 }
 
+QFont ReadoutFitting::fit(const QString &text, int width) {
+  std::pair<int, QString> key(width, text);
+  if (const auto it = kept_.constFind(key); it != kept_.constEnd())
+    return *it;
+  if (kept_.size() >= kKept)
+    kept_.clear();
+  return *kept_.insert(std::move(key), fit_readout_font(text, face_, width));
+}
+
 QRect uncovered_part(QRect box, const QList<QRect> &covers) {
   int left = box.left();
   int right = box.right();

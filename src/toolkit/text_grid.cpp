@@ -3,6 +3,7 @@
 #include "protocol/text8.h"
 #include "text_cell_delegate.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstring>
 
 QColor grid_line_colour(QColor cell) {
   return cell.lightness() < 160 ? QColor(0xC0, 0xC0, 0xC0) : QColor(0x80, 0x80, 0x80);
@@ -196,11 +198,18 @@ void TextGridModel::set_cell(int col, int row, QByteArrayView text) {
     // Most datagrams repeat what a cell already shows: compare before copying.
     if (*it == text)
       return;
-    *it = text.toByteArray();
+    // Into the cell's own bytes where it has room (a cell's texts are all
+    // about as long), not a new array for every change.
+    if (it->isDetached() && it->capacity() >= text.size()) {
+      it->resize(text.size());
+      std::memcpy(it->data(), text.data(), size_t(text.size()));
+    } else {
+      *it = text.toByteArray();
+    }
   }
   if (col < cols_ && row < rows_) {
     const QModelIndex i = index(row, col);
-    emit dataChanged(i, i, {Qt::DisplayRole});
+    emit dataChanged(i, i, text_role_);
   }
 }
 
@@ -220,7 +229,7 @@ void TextGridModel::clear_cells() {
     }
   }
   if (changed && rows_ > 0 && cols_ > 0)
-    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole});
+    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), text_role_);
 }
 
 void TextGridModel::clear_row(int row) {
@@ -324,14 +333,24 @@ public:
   QSize sizeHint() const override { return minimumSize(); }
 };
 
+// Changed cells reach the grid's one handler (TextGrid::cells_changed),
+// which repaints each where it is shown: every view working out the
+// rectangle of every changed cell was most of the cost of setting one. A
+// header shows no cell: a changed cell is none of its business, and with
+// eight headers to a grid it was most of the cost of setting one.
+void leave_cells_to_grid(QTableView *v) {
+  for (QAbstractItemView *w :
+       {static_cast<QAbstractItemView *>(v), static_cast<QAbstractItemView *>(v->horizontalHeader()),
+        static_cast<QAbstractItemView *>(v->verticalHeader())})
+    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), w,
+                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
+}
+
 void set_up_view(QTableView *v) {
   v->setHorizontalHeader(new FixedSizeHeader(Qt::Horizontal, v));
   v->setVerticalHeader(new FixedSizeHeader(Qt::Vertical, v));
+  leave_cells_to_grid(v);
   for (QHeaderView *h : {v->horizontalHeader(), v->verticalHeader()}) {
-    // A header shows no cell: a changed cell is none of its business, and
-    // with eight headers to a grid it was most of the cost of setting one.
-    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), h,
-                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
     h->hide();
     h->setMinimumSectionSize(0);
     h->setSectionResizeMode(QHeaderView::Fixed);
@@ -422,6 +441,8 @@ void TextGrid::set_up() {
   corner_ = make_part(QStringLiteral("Corner headings"));
   // The fixed parts follow the scrolling part, never the other way round:
   // they cannot scroll by themselves (see eventFilter).
+  for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()})
+    connect(bar, &QScrollBar::valueChanged, this, [this] { forget_asked(); });
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, top_->horizontalScrollBar(),
           &QScrollBar::setValue);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, left_->verticalScrollBar(),
@@ -437,18 +458,16 @@ void TextGrid::set_up() {
   // New rows and columns are laid out on the geometry change that follows
   // every change of a count: laying them out on their insertion as well
   // did all of it twice.
-  connect(&model_, &QAbstractItemModel::dataChanged, this,
-          [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
-            if (roles.isEmpty())
-              sync_colours();
-          });
+  connect(&model_, &QAbstractItemModel::dataChanged, this, &TextGrid::cells_changed);
   sync_geometry();
   sync_colours();
 }
 
 QTableView *TextGrid::make_part(const QString &name) {
+  // The model is given when the part is first shown (see show_part): a part
+  // that never shows (most tables have no fixed columns) never follows the
+  // changes of the table's shape.
   auto *v = new QTableView(this);
-  v->setModel(&model_);
   v->setItemDelegate(delegate_);
   v->setStyle(cell_style_);
   set_up_view(v);
@@ -487,39 +506,62 @@ void TextGrid::set_column_sizing(bool on) {
 }
 
 void TextGrid::sync_geometry() {
+  forget_asked();
   sync_sections(this, model_);
+  // Parts out of sight are brought up to date when they are shown.
   for (QTableView *p : parts())
-    sync_sections(p, model_);
+    if (!p->isHidden())
+      sync_sections(p, model_);
   sync_fixed();
 }
 
 void TextGrid::sync_fixed() {
   const int fixed_rows = model_.fixed_rows();
   const int fixed_cols = model_.fixed_cols();
+  bool changed = fixed_rows != hidden_rows_ || fixed_cols != hidden_cols_;
   // The scrolling part hides the fixed sections; the fixed parts show them.
   for (int r = 0; r < std::max(fixed_rows, hidden_rows_) && r < model_.row_count(); ++r) {
     setRowHidden(r, r < fixed_rows);
-    left_->setRowHidden(r, r < fixed_rows);
+    if (left_->model() == &model_)
+      left_->setRowHidden(r, r < fixed_rows);
   }
   hidden_rows_ = fixed_rows;
   for (int c = 0; c < std::max(fixed_cols, hidden_cols_) && c < model_.col_count(); ++c) {
     setColumnHidden(c, c < fixed_cols);
-    top_->setColumnHidden(c, c < fixed_cols);
+    if (top_->model() == &model_)
+      top_->setColumnHidden(c, c < fixed_cols);
   }
   hidden_cols_ = fixed_cols;
   // The table's own header areas keep the fixed parts' places free; the
   // parts lie over them.
-  horizontalHeader()->setFixedHeight(model_.fixed_height());
-  verticalHeader()->setFixedWidth(model_.fixed_width());
-  horizontalHeader()->setVisible(fixed_rows > 0);
-  verticalHeader()->setVisible(fixed_cols > 0);
-  top_->setVisible(fixed_rows > 0);
-  left_->setVisible(fixed_cols > 0);
-  corner_->setVisible(fixed_rows > 0 && fixed_cols > 0);
-  updateGeometries();
+  QHeaderView *const h = horizontalHeader();
+  QHeaderView *const v = verticalHeader();
+  const int height = model_.fixed_height();
+  const int width = model_.fixed_width();
+  changed = changed || h->minimumHeight() != height || h->maximumHeight() != height ||
+            v->minimumWidth() != width || v->maximumWidth() != width;
+  h->setFixedHeight(height);
+  v->setFixedWidth(width);
+  const auto set_shown = [this, &changed](QWidget *w, bool shown) {
+    if (w->isHidden() != shown)
+      return;
+    changed = true;
+    if (auto *part = qobject_cast<QTableView *>(w); part && shown)
+      show_part(part);
+    w->setVisible(shown);
+  };
+  set_shown(h, fixed_rows > 0);
+  set_shown(v, fixed_cols > 0);
+  set_shown(top_, fixed_rows > 0);
+  set_shown(left_, fixed_cols > 0);
+  set_shown(corner_, fixed_rows > 0 && fixed_cols > 0);
+  // A change of the counts or widths alone is laid out by the table itself.
+  if (changed)
+    updateGeometries();
 }
 
 void TextGrid::sync_col_width(int col) {
+  forget_asked();
   const int w = model_.col_width(col);
   horizontalHeader()->resizeSection(col, w);
   // Parts out of sight are brought up to date when they are shown.
@@ -533,6 +575,7 @@ void TextGrid::sync_col_width(int col) {
 }
 
 void TextGrid::sync_row_height(int row) {
+  forget_asked();
   const int h = model_.row_height(row);
   verticalHeader()->resizeSection(row, h);
   for (QTableView *p : parts())
@@ -544,7 +587,90 @@ void TextGrid::sync_row_height(int row) {
   }
 }
 
+void TextGrid::show_part(QTableView *part) {
+  if (part->model() != &model_) {
+    part->setModel(&model_);
+    leave_cells_to_grid(part);
+    // The heading row hides the fixed columns, the heading column the
+    // fixed rows, as the scrolling part does.
+    if (part == top_)
+      for (int c = 0; c < model_.fixed_cols(); ++c)
+        part->setColumnHidden(c, true);
+    if (part == left_)
+      for (int r = 0; r < model_.fixed_rows(); ++r)
+        part->setRowHidden(r, true);
+  }
+  sync_sections(part, model_);
+}
+
+QTableView *TextGrid::part_showing(int col, int row) const {
+  // The scrolling part hides the fixed rows and columns, the heading row the
+  // fixed columns, the heading column the fixed rows; the corner is only as
+  // large as the fixed cells.
+  const bool fixed_row = row < model_.fixed_rows();
+  const bool fixed_col = col < model_.fixed_cols();
+  if (fixed_row && fixed_col)
+    return corner_;
+  if (fixed_row)
+    return top_;
+  if (fixed_col)
+    return left_;
+  return const_cast<TextGrid *>(this);
+}
+
+void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                             const QList<int> &roles) {
+  // Only a change of colours or font comes without roles.
+  if (roles.isEmpty())
+    sync_colours();
+  const QTableView *const views[] = {this, top_, left_, corner_};
+  // A screen reader hears of the change through each view's own handling.
+  if (QAccessible::isActive()) {
+    for (const QTableView *v : views)
+      if (v->model() == &model_)
+        QMetaObject::invokeMethod(const_cast<QTableView *>(v), "dataChanged",
+                                  Qt::DirectConnection, Q_ARG(QModelIndex, top_left),
+                                  Q_ARG(QModelIndex, bottom_right), Q_ARG(QList<int>, roles));
+    return;
+  }
+  if (top_left != bottom_right || !top_left.isValid()) {
+    forget_asked();
+    for (const QTableView *v : views)
+      if (v->isVisible())
+        v->viewport()->update();
+    return;
+  }
+  // The cell's rectangle from the part's headers: asking the part for it
+  // would first lay out what a change of the counts left to lay out, which
+  // repaints the whole part anyway.
+  const int col = top_left.column();
+  const int row = top_left.row();
+  QTableView *v = part_showing(col, row);
+  if (!v->isVisible() || v->isColumnHidden(col) || v->isRowHidden(row))
+    return;
+  // A cell that changes many times between two repaints asks once.
+  const quint32 key = quint32(col) << 16 | quint32(row);
+  if (asked_.contains(key))
+    return;
+  const QRect cell(v->columnViewportPosition(col), v->rowViewportPosition(row),
+                   v->columnWidth(col), v->rowHeight(row));
+  if (!cell.intersects(v->viewport()->rect()))
+    return;
+  v->viewport()->update(cell);
+  asked_.insert(key);
+}
+
+void TextGrid::forget_asked(const QEvent *event) {
+  // Painted, or shown or hidden (a picture then is painted whole), the
+  // cells asked for are repainted or will be; scrolling and sizing move
+  // them away from the rectangles asked for.
+  if (!event || event->type() == QEvent::Paint || event->type() == QEvent::Show ||
+      event->type() == QEvent::Hide)
+    asked_.clear();
+}
+
 void TextGrid::updateGeometries() {
+  forget_asked();
   QTableView::updateGeometries();
   place_parts();
 }
@@ -681,6 +807,7 @@ bool TextGrid::size_column(QWidget *part_viewport, QEvent *event) {
 }
 
 bool TextGrid::viewportEvent(QEvent *event) {
+  forget_asked(event);
   // Not handled here: the viewport's own handling still runs.
   if (repaints_for_nothing(event, this))
     return false;
@@ -694,6 +821,7 @@ bool TextGrid::eventFilter(QObject *watched, QEvent *event) {
       part_viewport = p->viewport();
   if (!part_viewport)
     return QTableView::eventFilter(watched, event);
+  forget_asked(event);
   // A part's viewport has no children to pass the event on to.
   if (repaints_for_nothing(event, part_viewport->parentWidget()))
     return true;

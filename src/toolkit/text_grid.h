@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QSet>
 #include <QTableView>
 
 #include <memory>
@@ -113,6 +114,9 @@ private:
   std::vector<int> row_heights_;
   QHash<int, int> user_widths_;
   QHash<quint32, QByteArray> cells_;
+  // What a changed text changes, made once: a list built for every changed
+  // cell was an allocation per cell.
+  const QList<int> text_role_{Qt::DisplayRole};
   QColor cell_colour_ = Qt::white;
   QColor text_colour_ = Qt::black;
   QColor fixed_colour_ = QColor(0xC0, 0xC0, 0xC0);
@@ -180,6 +184,15 @@ private:
   void sync_row_height(int row);
   void sync_colours();
   void place_parts();
+  // Gives a fixed part the model when it is first shown, and its sizes.
+  void show_part(QTableView *part);
+  // The one view that shows a cell: the scrolling part or a fixed one.
+  QTableView *part_showing(int col, int row) const;
+  void cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,
+                     const QList<int> &roles);
+  // Forgets the cells whose repaint was asked for, on an event of a
+  // viewport that ends it or at once (no event).
+  void forget_asked(const QEvent *event = nullptr);
   void set_up();
 
   // Set only when the grid holds its own model.
@@ -197,6 +210,9 @@ private:
   int hidden_rows_ = 0;
   int hidden_cols_ = 0;
   bool grid_lines_ = true;
+  // Cells (column << 16 | row) whose repaint was asked for since the grid
+  // was last painted.
+  QSet<quint32> asked_;
   // Worked out when the colours change, not for every cell painted.
   QColor line_colour_;
   bool sizing_ = false;

@@ -1,5 +1,4 @@
 #include "app/packet_log.h"
-#include "protocol/text8.h"
 
 #include <QImage>
 #include <QScreen>
@@ -39,7 +38,7 @@ void PacketLogViewTest::long_line_reaches_the_right_edge() {
   view.setModel(&log);
   view.setUniformItemSizes(true);
   view.resize(600, 120);
-  log.add_line(from_8bit(line));
+  log.add_line(line);
   view.show();
   const QImage image = view.viewport()->grab().toImage();
   // Some text pixel in the last 16 columns of the first row.
@@ -96,7 +95,8 @@ void PacketLogViewTest::shown_picture_matches_a_fresh_one() {
   view.show();
   turn_event_loop(3);
   for (int i = 0; i < lines; ++i) {
-    log.add_line(QStringLiteral("127.0.0.1>{scratch}+{line}%1{rider}%2").arg(i).arg(i * 7));
+    log.add_line("127.0.0.1>{scratch}+{line}" + QByteArray::number(i) + "{rider}" +
+                 QByteArray::number(i * 7));
     if (i == PacketLog::kMaxLines)
       scrolled_up ? view.scrollToTop() : view.scrollToBottom();
     if (hidden_a_while && i == PacketLog::kMaxLines + 10)

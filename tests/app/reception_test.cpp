@@ -2,7 +2,9 @@
 #include "support/recording_dialogs.h"
 #include "support/test_env.h"
 
+#include <QImage>
 #include <QListView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QUdpSocket>
@@ -47,7 +49,7 @@ struct Fixture {
     scratch_window.hide();
   }
   quint16 port(int i) const { return main->receiver().local_port(i); }
-  const QStringList &log() const { return main->log().lines(); }
+  QStringList log() const { return main->log().lines(); }
   bool wait_log(int n) { return wait_until([&] { return log().size() >= n; }); }
 };
 
@@ -251,6 +253,20 @@ void ReceptionTest::burst_in_order_across_listeners() {
     QVERIFY2(i > last[i % 2], p.constData());
     last[i % 2] = i;
   }
+  // The log holds the last 30 of them in the order they were handled, and
+  // what it shows once painted is what a fresh paint of it shows.
+  QStringList newest;
+  for (const QByteArray &p : f.applied.mid(n - PacketLog::kMaxLines))
+    newest.append("127.0.0.1>" + QString::fromLatin1(p));
+  QCOMPARE(f.log(), newest);
+  QTest::qWait(100);
+  QWidget *vp = f.main->log_view()->viewport();
+  const QPoint at = vp->mapTo(f.main.get(), QPoint(0, 0));
+  const QImage shown = f.main->screen()
+                           ->grabWindow(f.main->winId(), at.x(), at.y(), vp->width(), vp->height())
+                           .toImage()
+                           .convertToFormat(QImage::Format_RGB32);
+  QCOMPARE(shown, vp->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 void ReceptionTest::address_change_applies_to_next_datagram() {

@@ -69,6 +69,15 @@ void FieldsTest::tag_value_data() {
                                                << QByteArray();
   QTest::newRow("tag cut off at the end") << QByteArray("{a}1{titl") << QByteArray("{title}")
                                           << QByteArray();
+  QTest::newRow("second character elsewhere first")
+      << QByteArray("ti{x}t{tit{ti}{title}Y") << QByteArray("{title}") << QByteArray("Y");
+  QTest::newRow("second character at the very start") << QByteArray("t{t}1") << QByteArray("{t}")
+                                                      << QByteArray("1");
+  QTest::newRow("two characters") << QByteArray("{a}1{b}2") << QByteArray("{b")
+                                  << QByteArray("2");
+  QTest::newRow("one character") << QByteArray("ab:c}d") << QByteArray(":") << QByteArray("d");
+  QTest::newRow("one character absent") << QByteArray("abc}d") << QByteArray(":")
+                                        << QByteArray();
   QTest::newRow("empty packet") << QByteArray() << QByteArray("{a}") << QByteArray();
   QTest::newRow("empty tag") << QByteArray("{a}1") << QByteArray() << QByteArray();
 }

@@ -337,6 +337,11 @@ void TestTimeTrialScreen::readout_text_never_cut() {
   Ttt_commentator_form f(kColours);
   f.set_screen_geometry_source([] { return QRect(0, 0, 1366, 768); });
   f.show();
+  // The same text on the other side first: its read-outs are narrower or
+  // wider, so what was fitted there does not hold here.
+  QByteArray other = tags;
+  other[5] = tags[5] == '0' ? '1' : '0';
+  f.apply_packet("{tt}+{tick-hit}1" + other);
   f.apply_packet("{tt}+{tick-hit}1" + tags);
   const Side side = tags.startsWith("{crs}0") ? Side::left : Side::right;
   QLabel *readout = tags.contains("{diff}") ? f.diff_readout(side) : f.time_readout(side);
@@ -348,6 +353,7 @@ void TestTimeTrialScreen::readout_text_never_cut() {
   const QFont face = Ttt_commentator_form::readout_font();
   const int width = readout->contentsRect().width();
   const QFont fitted = fit_readout_font(text, face, width);
+  QCOMPARE(readout->font(), fitted);
   const QFontMetricsF m(fitted);
   QVERIFY(m.horizontalAdvance(text) <= width);
   QVERIFY(m.tightBoundingRect(text).right() < width);

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -28,6 +29,8 @@ private slots:
   void model_is_consistent();
   void long_text_is_cut_at_the_cell_edge();
   void changed_cell_is_drawn_anew();
+  void changed_cell_shows_where_it_lies_data();
+  void changed_cell_shows_where_it_lies();
   void fixed_rows_and_columns_stay_in_view();
   void grid_lines_show_on_cells_and_headings();
   void dragging_a_heading_border_sizes_a_column();
@@ -319,6 +322,91 @@ bool near_colour(QRgb pixel, QColor want) {
 }
 
 } // namespace
+
+void TextGridTest::changed_cell_shows_where_it_lies_data() {
+  QTest::addColumn<int>("col");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<bool>("scrolled");
+  QTest::addColumn<bool>("in_view");
+  QTest::addColumn<bool>("reshaped"); // the counts changed just before
+  QTest::addColumn<int>("then_scrolled"); // rows scrolled, then the cell changed again
+  QTest::addColumn<bool>("late_heading_column"); // fixed column set after showing
+  QTest::newRow("corner") << 0 << 0 << false << true << false << 0 << false;
+  QTest::newRow("heading row") << 2 << 0 << false << true << false << 0 << false;
+  QTest::newRow("heading column") << 0 << 3 << false << true << false << 0 << false;
+  QTest::newRow("cell") << 2 << 3 << false << true << false << 0 << false;
+  QTest::newRow("corner, scrolled") << 0 << 0 << true << true << false << 0 << false;
+  QTest::newRow("heading row, scrolled") << 4 << 0 << true << true << false << 0 << false;
+  QTest::newRow("heading column, scrolled") << 0 << 58 << true << true << false << 0 << false;
+  QTest::newRow("cell, scrolled") << 4 << 58 << true << true << false << 0 << false;
+  QTest::newRow("cell scrolled out of view") << 2 << 3 << true << false << false << 0 << false;
+  QTest::newRow("heading row, reshaped") << 2 << 0 << false << true << true << 0 << false;
+  QTest::newRow("cell, reshaped") << 2 << 3 << false << true << true << 0 << false;
+  QTest::newRow("cell, scrolled and reshaped") << 4 << 58 << true << true << true << 0 << false;
+  QTest::newRow("cell changed, scrolled, changed") << 2 << 8 << false << true << false << 3 << false;
+  QTest::newRow("heading column changed, scrolled, changed")
+      << 0 << 8 << false << true << false << 3 << false;
+  QTest::newRow("cell changed, scrolled out of view, changed")
+      << 2 << 3 << false << false << false << 20 << false;
+  QTest::newRow("heading column shown late") << 0 << 3 << false << true << false << 0 << true;
+  QTest::newRow("corner shown late") << 0 << 0 << false << true << false << 0 << true;
+  QTest::newRow("cell, heading column shown late") << 2 << 3 << false << true << false << 0
+                                                   << true;
+}
+
+void TextGridTest::changed_cell_shows_where_it_lies() {
+  // A changed cell repaints only where it is shown: what the window shows
+  // afterwards is what painting all of it anew shows.
+  QFETCH(int, col);
+  QFETCH(int, row);
+  QFETCH(bool, scrolled);
+  QFETCH(bool, in_view);
+  QFETCH(bool, reshaped);
+  QFETCH(int, then_scrolled);
+  QFETCH(bool, late_heading_column);
+  StandingsGrid g(late_heading_column ? 0 : 1, QSize(260, 200));
+  QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
+  if (late_heading_column)
+    g.grid.grid().set_fixed_cols(1);
+  if (scrolled) {
+    g.grid.scrollToBottom();
+    g.grid.horizontalScrollBar()->setValue(g.grid.horizontalScrollBar()->maximum());
+  }
+  QCoreApplication::processEvents();
+  const auto on_screen = [&] {
+    return g.grid.screen()->grabWindow(g.grid.winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+  };
+  // The heading column's rows line up with the table's.
+  const QRect body = g.grid.viewport()->geometry();
+  for (int y : {body.top() + 2, body.top() + 30})
+    QCOMPARE(g.grid.cell_at(QPoint(g.grid.frameWidth() + 2, y)).row(),
+             g.grid.cell_at(QPoint(body.left() + 2, y)).row());
+  const QImage before = on_screen();
+  QCOMPARE(before, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+  if (reshaped) {
+    g.grid.grid().set_col_count(9);
+    g.grid.grid().set_row_count(61);
+  }
+  g.grid.grid().set_cell(col, row, "WW");
+  if (then_scrolled) {
+    // Between two repaints: the rectangle asked for first is no longer the cell's.
+    g.grid.verticalScrollBar()->setValue(g.grid.verticalScrollBar()->value() +
+                                         then_scrolled * g.grid.grid().row_height(row));
+    g.grid.grid().set_cell(col, row, "WWWWW");
+  }
+  for (int i = 0; i < 5; ++i)
+    QCoreApplication::processEvents();
+  const QImage after = on_screen();
+  QCOMPARE(after, g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+  if (!then_scrolled)
+    QCOMPARE(after != before, in_view);
+  // Changed again after that repaint: shown again.
+  g.grid.grid().set_cell(col, row, "W");
+  for (int i = 0; i < 5; ++i)
+    QCoreApplication::processEvents();
+  QCOMPARE(on_screen(), g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
 
 void TextGridTest::fixed_rows_and_columns_stay_in_view() {
   StandingsGrid g(1, QSize(200, 150));
