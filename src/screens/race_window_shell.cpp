@@ -1,6 +1,7 @@
 #include "race_window_shell.h"
 
 #include <QEvent>
+#include <QPalette>
 #include <QWidget>
 
 RaceWindowShell::RaceWindowShell(QWidget *window) : window_(window), cover_(window) {
@@ -34,6 +35,15 @@ bool RaceWindowShell::eventFilter(QObject *watched, QEvent *event) {
     layout_.apply();
     if (on_resize_)
       on_resize_();
+    break;
+  case QEvent::WindowActivate:
+  case QEvent::WindowDeactivate:
+    // Qt hands these to every widget of the window, and every table and
+    // list repaints all it shows in case its colours follow the activation.
+    // A race window comes forward with each change of kind on the feed; where
+    // its colours are the same whether active or not, nothing of it changes.
+    if (window_->palette().isEqual(QPalette::Active, QPalette::Inactive))
+      return true;
     break;
   default:
     break;

@@ -2,6 +2,7 @@
 
 #include "protocol/text8.h"
 
+#include <QAccessible>
 #include <QListWidget>
 
 namespace {
@@ -13,6 +14,25 @@ QFont terminal_font() {
   f.setFamilies({QStringLiteral("Terminal"), f.family()});
   f.setStyleHint(QFont::TypeWriter);
   return f;
+}
+
+// A list view repaints all it shows when one line changes. A frame changes a
+// line or two: the lines that changed are repainted, each by itself. A screen
+// reader hears of the change through the view's own handling.
+void repaint_changed_lines_only(QListWidget *list) {
+  QAbstractItemModel *model = list->model();
+  QObject::disconnect(model, SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), list,
+                      SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
+  QObject::connect(model, &QAbstractItemModel::dataChanged, list,
+                   [list](const QModelIndex &first, const QModelIndex &last, const QList<int> &roles) {
+                     if (QAccessible::isActive() || first != last) {
+                       QMetaObject::invokeMethod(list, "dataChanged", Qt::DirectConnection,
+                                                 Q_ARG(QModelIndex, first), Q_ARG(QModelIndex, last),
+                                                 Q_ARG(QList<int>, roles));
+                       return;
+                     }
+                     list->viewport()->update(list->visualRect(first));
+                   });
 }
 
 } // namespace
@@ -43,15 +63,27 @@ Treradu_commentator_form::Treradu_commentator_form(ReraduScreenModel &model, QWi
   listbox1->setUniformItemSizes(true);
   listbox1->setSelectionMode(QAbstractItemView::NoSelection);
   listbox1->setFocusPolicy(Qt::NoFocus);
+  repaint_changed_lines_only(listbox1);
   badge_.keep_clear({listbox1});
   connect(&model_, &ReraduScreenModel::changed, this, &Treradu_commentator_form::show_lines);
   show_lines();
 }
 
 void Treradu_commentator_form::show_lines() {
-  listbox1->clear();
-  for (const QByteArray &line : model_.lines()) {
-    auto *item = new QListWidgetItem(from_8bit(line), listbox1);
+  // Lines are replaced in place: a frame that changes one line repaints that
+  // line, not the whole list, and one that changes none repaints nothing.
+  const QList<QByteArray> &lines = model_.lines();
+  while (listbox1->count() > lines.size())
+    delete listbox1->takeItem(listbox1->count() - 1);
+  for (qsizetype n = 0; n < lines.size(); ++n) {
+    const QString text = from_8bit(lines[n]);
+    if (n < listbox1->count()) {
+      QListWidgetItem *item = listbox1->item(int(n));
+      if (item->text() != text)
+        item->setText(text);
+      continue;
+    }
+    auto *item = new QListWidgetItem(text, listbox1);
     item->setSizeHint(QSize(0, kLineHeight));
   }
 }

@@ -339,6 +339,8 @@ public:
 // header shows no cell: a changed cell is none of its business, and with
 // eight headers to a grid it was most of the cost of setting one.
 void leave_cells_to_grid(QTableView *v) {
+  if (!v->model()) // a part not yet shown: done when it gets the model
+    return;
   for (QAbstractItemView *w :
        {static_cast<QAbstractItemView *>(v), static_cast<QAbstractItemView *>(v->horizontalHeader()),
         static_cast<QAbstractItemView *>(v->verticalHeader())})

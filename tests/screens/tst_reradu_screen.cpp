@@ -1,6 +1,7 @@
 #include "screens/reradu_commentator_form.h"
 
 #include <QListWidget>
+#include <QPaintEvent>
 #include <QtTest>
 
 using Lines = QList<QByteArray>;
@@ -13,6 +14,8 @@ private slots:
   void next_frame_replaces_lines();
   void list_shows_eight_bit_text();
   void eight_lines_fit_and_close_hides();
+  void repaints_what_changed_data();
+  void repaints_what_changed();
 };
 
 void TestReraduScreen::frame_lines_data() {
@@ -60,6 +63,9 @@ void TestReraduScreen::next_frame_replaces_lines() {
   f.apply_packet("{reradu}+{data},NEW");
   QCOMPARE(f.lines(), (Lines{"NEW", "", "", "", "", "", "", ""}));
   QCOMPARE(f.list()->count(), 8);
+  // The list shows the new frame, not what is left of the old one.
+  for (int i = 0; i < 8; ++i)
+    QCOMPARE(f.list()->item(i)->text().toLatin1(), f.lines()[i]);
 }
 
 void TestReraduScreen::list_shows_eight_bit_text() {
@@ -83,6 +89,73 @@ void TestReraduScreen::eight_lines_fit_and_close_hides() {
   QVERIFY(f.close());
   QVERIFY(f.isHidden());
   QCOMPARE(f.lines().size(), 8);
+}
+
+namespace {
+
+// The part of a widget that paints while events are processed.
+struct PaintWatch : QObject {
+  QRegion painted;
+  bool eventFilter(QObject *, QEvent *e) override {
+    if (e->type() == QEvent::Paint)
+      painted += static_cast<QPaintEvent *>(e)->region();
+    return false;
+  }
+};
+
+} // namespace
+
+void TestReraduScreen::repaints_what_changed_data() {
+  QTest::addColumn<QByteArray>("next");
+  QTest::addColumn<bool>("activate");
+  QTest::addColumn<bool>("dimmed_when_inactive");
+  QTest::addColumn<QList<int>>("lines");
+  const QByteArray first = "{reradu}+{data},A,B,C,D,E,F,G,H,";
+  QTest::newRow("one line") << QByteArray("{reradu}+{data},A,B,X,D,E,F,G,H,") << false << false
+                            << QList<int>{2};
+  QTest::newRow("two lines apart") << QByteArray("{reradu}+{data},Z,B,C,D,E,F,G,Y,") << false
+                                   << false << QList<int>{0, 7};
+  QTest::newRow("the same frame") << first << false << false << QList<int>{};
+  QTest::newRow("brought forward") << first << true << false << QList<int>{};
+  // Colours that follow the activation must be repainted.
+  QTest::newRow("brought forward, dimmed when inactive")
+      << first << true << true << QList<int>{0, 1, 2, 3, 4, 5, 6, 7};
+}
+
+void TestReraduScreen::repaints_what_changed() {
+  QFETCH(QByteArray, next);
+  QFETCH(bool, activate);
+  QFETCH(bool, dimmed_when_inactive);
+  QFETCH(QList<int>, lines);
+  Treradu_commentator_form f(ScreenColours{});
+  if (dimmed_when_inactive) {
+    QPalette p = f.palette();
+    p.setColor(QPalette::Inactive, QPalette::Text, Qt::gray);
+    f.setPalette(p);
+  }
+  f.apply_packet("{reradu}+{data},A,B,C,D,E,F,G,H,");
+  f.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f));
+  QCoreApplication::processEvents();
+  PaintWatch watch;
+  f.list()->viewport()->installEventFilter(&watch);
+  f.apply_packet(next);
+  if (activate) {
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&f, &deactivate);
+    QEvent activate_again(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&f, &activate_again);
+  }
+  // A list lays itself out on a timer of its own: give it a few turns.
+  for (int turn = 0; turn < 3; ++turn)
+    QCoreApplication::processEvents();
+  QRegion expected;
+  for (int line : lines)
+    expected += f.list()->visualItemRect(f.list()->item(line));
+  if (lines.size() == 8)
+    QVERIFY(watch.painted.contains(expected.boundingRect()));
+  else
+    QCOMPARE(watch.painted, expected);
 }
 
 QTEST_MAIN(TestReraduScreen)
