@@ -150,6 +150,21 @@ bool PacketReceiver::read_batch(int i) {
   return true;
 }
 
+void PacketReceiver::hand_on_batch() {
+  // A batch read while another is being handed on joins it: only the first
+  // tells its beginning and end.
+  if (handing_on_.busy() || !batch_watch_) {
+    handing_on_.run_waiting();
+    return;
+  }
+  struct Told {
+    const BatchWatch &watch;
+    explicit Told(const BatchWatch &w) : watch(w) { watch(true); }
+    ~Told() { watch(false); }
+  } told(batch_watch_);
+  handing_on_.run_waiting();
+}
+
 void PacketReceiver::drain(int i) {
   QUdpSocket *socket = sockets_.at(i);
   char buffer[kMaxDatagram + 1];
@@ -159,7 +174,7 @@ void PacketReceiver::drain(int i) {
     // a datagram handled meanwhile (the handler may run the event loop)
     // cannot come between them.
     if (read_batch(i)) {
-      handing_on_.run_waiting();
+      hand_on_batch();
       // The socket may have been closed by what a datagram caused.
       if (socket->state() != QAbstractSocket::BoundState)
         return;

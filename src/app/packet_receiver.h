@@ -31,6 +31,10 @@ public:
   ~PacketReceiver() override;
 
   void set_handler(Handler handler) { handler_ = std::move(handler); }
+  // Told when datagrams read together begin to be handed on (true), and
+  // when the last of them has been (false).
+  using BatchWatch = std::function<void(bool handing_on)>;
+  void set_batch_watch(BatchWatch watch) { batch_watch_ = std::move(watch); }
 
   enum class OpenResult {
     opened,
@@ -61,6 +65,7 @@ private:
   };
 
   void drain(int i);
+  void hand_on_batch();
   // Reads what waits on listener i, many datagrams a call, and queues them;
   // false when nothing was waiting (or the read failed).
   bool read_batch(int i);
@@ -68,6 +73,7 @@ private:
 
   std::array<QUdpSocket *, kListeners> sockets_{};
   Handler handler_;
+  BatchWatch batch_watch_;
   OneAtATime<Waiting> handing_on_;
   // The last sender's dotted text: a feed comes from one sender.
   quint32 last_sender_ = 0;

@@ -106,6 +106,14 @@ void CommentatorWindows::watch_window(QWidget *window) {
 
 CommentatorWindows::CommentatorWindows(AppState &state) : state_(state) {
   main_ = std::make_unique<Tcommentator0_form>(state_);
+  // A window painting in the middle of datagrams read together (a scratch
+  // datagram turns the event loop) would keep the rest of them waiting.
+  main_->receiver().set_batch_watch([this](bool handing_on) {
+    if (handing_on)
+      pacer_.hold_paints();
+    else
+      pacer_.release_paints();
+  });
   others_ = std::make_unique<Others>(state_.colours);
   Others &o = *others_;
   o.broadcast_queue = std::make_unique<BroadcastQueue>(state_.broadcast);

@@ -101,6 +101,11 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   if (it == windows_.end())
     return false;
   Window &w = it->second;
+  if (holding_ > 0) {
+    ++held_;
+    w.held_busy = true;
+    return true;
+  }
   if (is_covered(static_cast<QWidget *>(watched))) {
     ++held_;
     w.covered = true;
@@ -118,6 +123,20 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   painted_this_turn_ = true;
   next_turn_->start(0);
   return false;
+}
+
+void FramePacer::hold_paints() { ++holding_; }
+
+void FramePacer::release_paints() {
+  if (holding_ == 0 || --holding_ > 0)
+    return;
+  // On the next turn of the loop, after what arrived meanwhile was read.
+  for (auto &[window, w] : windows_) {
+    if (!w.held_busy)
+      continue;
+    w.held_busy = false;
+    w.frame->defer(0);
+  }
 }
 
 bool FramePacer::is_covered(QWidget *window) const {

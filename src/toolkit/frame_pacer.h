@@ -38,6 +38,13 @@ public:
   ~FramePacer() override;
 
   void watch(QWidget *window);
+
+  // While the program works through datagrams read together, no window
+  // paints (a datagram's handling may turn the event loop): a picture in
+  // their middle would keep the rest of them waiting. What was asked for
+  // meanwhile paints when the last of them is done. Calls nest.
+  void hold_paints();
+  void release_paints();
   // Update requests held so far (for tests).
   qint64 held() const { return held_; }
 
@@ -51,6 +58,7 @@ private:
     std::unique_ptr<FrameThrottle> frame;
     bool passed = false; // a request went through, its paint is to come
     bool covered = false; // a request is held until the window is uncovered
+    bool held_busy = false; // a request is held until paints are released
     qint64 activated = 0; // the count of activations when it was last activated
   };
   void forget(QObject *window);
@@ -62,6 +70,7 @@ private:
   std::unordered_map<QObject *, Window> windows_;
   qint64 held_ = 0;
   qint64 activations_ = 0;
+  int holding_ = 0;
   bool painted_this_turn_ = false;
   bool filtering_ = false;
   QTimer *next_turn_ = nullptr;

@@ -165,6 +165,11 @@ void ReceptionTest::datagrams_waiting_together_kept_in_order() {
   const QByteArray longest = "{scratch}+{x}" + QByteArray(1011, 'y');
   const QList<QByteArray> sent{"{scratch}+{list}1", QByteArray(1025, 'z'), "", longest,
                                "{scratch}+{list}2"};
+  // Windows are told when the batch begins and ends, to paint after it.
+  QStringList told;
+  f.main->receiver().set_batch_watch([&](bool handing_on) {
+    told.append(handing_on ? QStringLiteral("begin") : QStringLiteral("end after %1").arg(f.applied.size()));
+  });
   for (const QByteArray &d : sent)
     QVERIFY(send_loopback(f.port(0), d));
   QVERIFY(f.wait_log(4));
@@ -173,6 +178,7 @@ void ReceptionTest::datagrams_waiting_together_kept_in_order() {
   QCOMPARE(f.log(), (QStringList{"127.0.0.1>{scratch}+{list}1", "127.0.0.1>",
                                  "127.0.0.1>" + QString::fromLatin1(longest),
                                  "127.0.0.1>{scratch}+{list}2"}));
+  QCOMPARE(told, (QStringList{"begin", "end after 3"}));
 }
 
 void ReceptionTest::heartbeat_logs_two_lines() {

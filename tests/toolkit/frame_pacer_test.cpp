@@ -105,16 +105,21 @@ void FramePacerTest::changes_paint_at_most_once_a_frame_and_the_last_is_painted(
 
 void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once_data() {
   QTest::addColumn<qint64>("quiet_ns"); // since the last repaint
+  // Made while datagrams read together are handed on.
+  QTest::addColumn<bool>("paints_held");
   QTest::addColumn<bool>("at_once");
-  QTest::newRow("a frame") << FramePacer::kFrameNs << true;
+  QTest::newRow("a frame") << FramePacer::kFrameNs << false << true;
   // Less than half a millisecond left of the frame is no wait.
   QTest::newRow("half a millisecond short of a frame")
-      << FramePacer::kFrameNs - 500000 << true;
-  QTest::newRow("a millisecond short of a frame") << FramePacer::kFrameNs - 1000000 << false;
+      << FramePacer::kFrameNs - 500000 << false << true;
+  QTest::newRow("a millisecond short of a frame")
+      << FramePacer::kFrameNs - 1000000 << false << false;
+  QTest::newRow("a frame, paints held") << FramePacer::kFrameNs << true << false;
 }
 
 void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once() {
   QFETCH(qint64, quiet_ns);
+  QFETCH(bool, paints_held);
   QFETCH(bool, at_once);
   PacedWindow w;
   QVERIFY(w.show());
@@ -122,12 +127,16 @@ void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once() {
   // The first repaint was at the clock's zero.
   w.clock.now_ns = quiet_ns;
   const qint64 held = w.pacer.held();
+  if (paints_held)
+    w.pacer.hold_paints();
   label->setText(QStringLiteral("next"));
   if (!at_once) {
     spin(30);
     QVERIFY(label->last_painted != "next");
     QVERIFY(w.pacer.held() > held);
     w.clock.now_ns = FramePacer::kFrameNs;
+    if (paints_held)
+      w.pacer.release_paints();
   }
   QVERIFY(spin_until([&] { return label->last_painted == "next"; }));
   if (at_once)
