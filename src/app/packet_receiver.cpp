@@ -115,17 +115,14 @@ const QByteArray &PacketReceiver::sender_text(quint32 ipv4) {
   return last_sender_text_;
 }
 
-bool PacketReceiver::read_batch(int i) {
-  // A system call per datagram was most of the cost of reading a busy feed:
-  // one call reads up to kBatch of them.
-  constexpr unsigned kBatch = 32;
+int PacketReceiver::read_batch(int i) {
   // One byte more than the largest datagram tells a 1025-byte one apart.
   static_assert(kMaxDatagram + 1 <= 4096);
   char buffers[kBatch][kMaxDatagram + 1];
   iovec parts[kBatch];
   sockaddr_in senders[kBatch];
   mmsghdr messages[kBatch];
-  for (unsigned m = 0; m < kBatch; ++m) {
+  for (int m = 0; m < kBatch; ++m) {
     parts[m] = {buffers[m], sizeof buffers[m]};
     messages[m] = {};
     messages[m].msg_hdr.msg_iov = &parts[m];
@@ -136,7 +133,7 @@ bool PacketReceiver::read_batch(int i) {
   const int fd = int(sockets_.at(i)->socketDescriptor());
   const int got = fd < 0 ? -1 : ::recvmmsg(fd, messages, kBatch, MSG_DONTWAIT, nullptr);
   if (got <= 0)
-    return false;
+    return 0;
   for (int m = 0; m < got; ++m) {
     const mmsghdr &msg = messages[m];
     if (msg.msg_len > unsigned(kMaxDatagram) || (msg.msg_hdr.msg_flags & MSG_TRUNC))
@@ -147,7 +144,7 @@ bool PacketReceiver::read_batch(int i) {
                              : 0;
     handing_on_.add({QByteArray(buffers[m], qsizetype(msg.msg_len)), sender_text(from), i});
   }
-  return true;
+  return got;
 }
 
 void PacketReceiver::hand_on_batch() {
@@ -169,17 +166,23 @@ void PacketReceiver::drain(int i) {
   QUdpSocket *socket = sockets_.at(i);
   char buffer[kMaxDatagram + 1];
   QHostAddress from;
+  // A batch of fewer than asked for emptied the socket: the socket's own
+  // read that follows tells it so (and takes what came since), without
+  // another call that would most likely find nothing.
+  bool emptied = false;
   for (;;) {
     // Everything read in one go is queued before any of it is handed on, so
     // a datagram handled meanwhile (the handler may run the event loop)
     // cannot come between them.
-    if (read_batch(i)) {
+    if (const int got = emptied ? 0 : read_batch(i); got > 0) {
+      emptied = got < kBatch;
       hand_on_batch();
       // The socket may have been closed by what a datagram caused.
       if (socket->state() != QAbstractSocket::BoundState)
         return;
       continue;
     }
+    emptied = false;
     // Nothing more waits: the socket's own read tells it so, which makes it
     // report the next arrival (it reports none until it has been read).
     const qint64 n = socket->readDatagram(buffer, sizeof buffer, &from, nullptr);
