@@ -217,19 +217,24 @@ void TextGridModel::clear_cells() {
   forget_user_widths();
   // Walk what is stored rather than every cell of the table: the store is
   // proportional to what was written.
-  bool changed = false;
+  // Only the cells that held text change: a table cleared before each
+  // heat repaints what the heat wrote, not every empty cell it shows.
+  int left = cols_, top = rows_, right = -1, bottom = -1;
   for (auto it = cells_.begin(); it != cells_.end();) {
     const int col = int(it.key() >> 16);
     const int row = int(it.key() & 0xFFFF);
     if (col < cols_ && row < rows_) {
       it = cells_.erase(it);
-      changed = true;
+      left = std::min(left, col);
+      right = std::max(right, col);
+      top = std::min(top, row);
+      bottom = std::max(bottom, row);
     } else {
       ++it;
     }
   }
-  if (changed && rows_ > 0 && cols_ > 0)
-    emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), text_role_);
+  if (right >= 0)
+    emit dataChanged(index(top, left), index(bottom, right), text_role_);
 }
 
 void TextGridModel::clear_row(int row) {
@@ -635,18 +640,28 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
                                   Q_ARG(QModelIndex, bottom_right), Q_ARG(QList<int>, roles));
     return;
   }
-  if (top_left != bottom_right || !top_left.isValid()) {
+  // A few cells (a cleared heat) are asked for one by one; a change of
+  // colours or font, or of a great many cells, repaints every part whole.
+  constexpr qint64 kCellsOneByOne = 256;
+  const qint64 cells = top_left.isValid() ? qint64(bottom_right.row() - top_left.row() + 1) *
+                                                qint64(bottom_right.column() - top_left.column() + 1)
+                                          : 0;
+  if (roles.isEmpty() || cells <= 0 || cells > kCellsOneByOne) {
     forget_asked();
     for (const QTableView *v : views)
       if (v->isVisible())
         v->viewport()->update();
     return;
   }
+  for (int row = top_left.row(); row <= bottom_right.row(); ++row)
+    for (int col = top_left.column(); col <= bottom_right.column(); ++col)
+      ask_repaint(col, row);
+}
+
+void TextGrid::ask_repaint(int col, int row) {
   // The cell's rectangle from the part's headers: asking the part for it
   // would first lay out what a change of the counts left to lay out, which
   // repaints the whole part anyway.
-  const int col = top_left.column();
-  const int row = top_left.row();
   QTableView *v = part_showing(col, row);
   if (!v->isVisible() || v->isColumnHidden(col) || v->isRowHidden(row))
     return;

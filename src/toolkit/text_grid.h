@@ -190,6 +190,8 @@ private:
   QTableView *part_showing(int col, int row) const;
   void cells_changed(const QModelIndex &top_left, const QModelIndex &bottom_right,
                      const QList<int> &roles);
+  // Asks for the repaint of one cell where it is shown, once until painted.
+  void ask_repaint(int col, int row);
   // Forgets the cells whose repaint was asked for, on an event of a
   // viewport that ends it or at once (no event).
   void forget_asked(const QEvent *event = nullptr);

@@ -36,6 +36,8 @@ private slots:
   void dragging_a_heading_border_sizes_a_column();
   void later_packet_width_replaces_dragged_width_data();
   void later_packet_width_replaces_dragged_width();
+  void clearing_repaints_what_held_text_data();
+  void clearing_repaints_what_held_text();
   void activation_repaints_only_what_it_changes_data();
   void activation_repaints_only_what_it_changes();
 };
@@ -547,6 +549,72 @@ struct PaintsInside : QObject {
 };
 
 } // namespace
+
+void TextGridTest::clearing_repaints_what_held_text_data() {
+  // Cells written before the table is cleared, as col,row pairs.
+  QTest::addColumn<QList<QPoint>>("written");
+  QTest::newRow("one cell") << QList<QPoint>{{2, 3}};
+  QTest::newRow("a row") << QList<QPoint>{{1, 4}, {2, 4}, {3, 4}};
+  QTest::newRow("two cells apart") << QList<QPoint>{{1, 2}, {3, 6}};
+  QTest::newRow("a heading and a cell") << QList<QPoint>{{2, 0}, {0, 5}, {3, 5}};
+}
+
+void TextGridTest::clearing_repaints_what_held_text() {
+  QFETCH(QList<QPoint>, written);
+  TextGrid grid;
+  TextGridModel &m = grid.grid();
+  m.set_col_count(6);
+  m.set_row_count(20);
+  m.set_default_col_width(50);
+  m.set_screen_colours({0x000000, 0xFFFFFF, 0x800080});
+  for (const QPoint &p : written)
+    m.set_cell(p.x(), p.y(), "WW");
+  grid.resize(320, 400);
+  grid.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&grid));
+  // The first picture, laid out on a timer of the view's own, done.
+  QTest::qWait(50);
+  QRegion painted;
+  struct Watch : QObject {
+    QRegion &painted;
+    explicit Watch(QRegion &r) : painted(r) {}
+    bool eventFilter(QObject *, QEvent *e) override {
+      if (e->type() == QEvent::Paint)
+        painted += static_cast<QPaintEvent *>(e)->region();
+      return false;
+    }
+  } watch(painted);
+  grid.viewport()->installEventFilter(&watch);
+  m.clear_cells();
+  for (int i = 0; i < 5; ++i)
+    QCoreApplication::processEvents();
+  grid.viewport()->removeEventFilter(&watch);
+  // What shows is the table painted anew, and the table's own part repainted
+  // no more than the cells between those that held text.
+  QCOMPARE(grid.screen()->grabWindow(grid.winId()).toImage().convertToFormat(QImage::Format_RGB32),
+           grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+  // The cells between, in the table's own part (headings lie in parts of
+  // their own).
+  int left = m.col_count(), top = m.row_count(), right = 0, bottom = 0;
+  for (const QPoint &p : written) {
+    left = std::min(left, p.x());
+    right = std::max(right, p.x());
+    top = std::min(top, p.y());
+    bottom = std::max(bottom, p.y());
+  }
+  left = std::max(left, m.fixed_cols());
+  top = std::max(top, m.fixed_rows());
+  const QRect held(QPoint(grid.columnViewportPosition(left), grid.rowViewportPosition(top)),
+                   QPoint(grid.columnViewportPosition(right) + grid.columnWidth(right) - 1,
+                          grid.rowViewportPosition(bottom) + grid.rowHeight(bottom) - 1));
+  QVERIFY(!painted.isEmpty());
+  QVERIFY2(QRegion(painted.boundingRect()).subtracted(held).isEmpty(),
+           qPrintable(QStringLiteral("painted %1,%2 %3x%4")
+                          .arg(painted.boundingRect().x())
+                          .arg(painted.boundingRect().y())
+                          .arg(painted.boundingRect().width())
+                          .arg(painted.boundingRect().height())));
+}
 
 void TextGridTest::activation_repaints_only_what_it_changes_data() {
   // The screens are activated whenever another one comes forward: a grid
