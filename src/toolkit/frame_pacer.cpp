@@ -11,6 +11,14 @@
 
 #include <utility>
 
+namespace {
+
+void post_update_request(QObject *window) {
+  QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+}
+
+} // namespace
+
 FramePacer::FramePacer(QObject *parent, Clock clock)
     : QObject(parent), clock_(clock ? std::move(clock) : Clock(steady_ns)), next_turn_(new QTimer(this)) {
   next_turn_->setSingleShot(true);
@@ -28,12 +36,7 @@ void FramePacer::watch(QWidget *window) {
   if (!window || windows_.count(window))
     return;
   Window &w = windows_[window];
-  w.frame = std::make_unique<FrameThrottle>(
-      [window] {
-        QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest),
-                                    Qt::LowEventPriority);
-      },
-      clock_);
+  w.frame = std::make_unique<FrameThrottle>([window] { post_update_request(window); }, clock_);
   connect(window, &QObject::destroyed, this, &FramePacer::forget);
   // One filter on the application sees both a window's update requests and
   // the paints of its widgets: a repaint is timed by its first paint, which
@@ -130,12 +133,12 @@ void FramePacer::hold_paints() { ++holding_; }
 void FramePacer::release_paints() {
   if (holding_ == 0 || --holding_ > 0)
     return;
-  // On the next turn of the loop, after what arrived meanwhile was read.
+  // Asked for again as Qt would have: no timer to wait for.
   for (auto &[window, w] : windows_) {
     if (!w.held_busy)
       continue;
     w.held_busy = false;
-    w.frame->defer(0);
+    post_update_request(window);
   }
 }
 
