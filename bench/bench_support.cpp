@@ -134,6 +134,47 @@ double bare_drain_per_s(qint64 count) {
   return secs > 0 ? double(received.load()) / secs : 0;
 }
 
+std::vector<double> bare_send_to_received_ms(double rate, qint64 count) {
+  std::vector<qint64> sent(size_t(count), 0), received_at(size_t(count), 0);
+  std::atomic<qint64> received{0};
+  std::vector<std::unique_ptr<QUdpSocket>> sockets;
+  std::vector<quint16> ports;
+  for (int i = 0; i < 2; ++i) {
+    auto s = std::make_unique<QUdpSocket>();
+    if (!s->bind(QHostAddress::AnyIPv4, 0))
+      return {};
+    s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(4 << 20));
+    QUdpSocket *raw = s.get();
+    QObject::connect(raw, &QUdpSocket::readyRead, raw, [raw, &received, &received_at] {
+      char buf[1025];
+      qint64 n;
+      while ((n = raw->readDatagram(buf, sizeof buf)) >= 0) {
+        const std::optional<quint32> seq = sequence_of(QByteArrayView(buf, n));
+        if (seq && *seq < received_at.size())
+          received_at[*seq] = now_ns();
+        received.fetch_add(1, std::memory_order_relaxed);
+      }
+    });
+    ports.push_back(raw->localPort());
+    sockets.push_back(std::move(s));
+  }
+  SendPlan plan;
+  plan.mix = demo_mix();
+  plan.count = count;
+  plan.ports = ports;
+  plan.rate = rate;
+  plan.send_times = &sent;
+  plan.time_limit_s = double(count) / rate + 10;
+  Sender sender(plan);
+  run_until(received, count, int(plan.time_limit_s * 1000) + 5000, 1000, &sender);
+  sender.join();
+  std::vector<double> ms;
+  for (size_t i = 0; i < size_t(count); ++i)
+    if (sent[i] && received_at[i])
+      ms.push_back(double(received_at[i] - sent[i]) / 1e6);
+  return ms;
+}
+
 double send_closed_loop(const QList<QByteArray> &mix, qint64 count,
                         const std::vector<quint16> &ports, const std::atomic<qint64> &received,
                         double time_limit_s) {

@@ -60,6 +60,10 @@ double median(std::vector<double> values);
 // bare sockets drain the demo mix (the toolkit's limit here).
 void machine_note();
 double bare_drain_per_s(qint64 count = 50000);
+// Send to received, in ms, of `count` datagrams of the demo mix sent at
+// `rate` to two bare sockets that only note when each came: how late this
+// machine alone delivers a datagram, the floor under the program's figure.
+std::vector<double> bare_send_to_received_ms(double rate, qint64 count);
 
 // The datagrams of the demo race, in order: every packet kind.
 QList<QByteArray> demo_mix();

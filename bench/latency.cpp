@@ -29,6 +29,15 @@ int main(int argc, char **argv) {
            .arg(kCount)
            .arg(kRate));
 
+  // The floor: how late this machine delivers datagrams at this rate to
+  // sockets that do nothing else.
+  const std::vector<double> bare = bare_send_to_received_ms(kRate, kCount);
+  figure("latency.baseline_send_to_received_p99", percentile(bare, 99), "ms", "(reference)", true);
+  note(QStringLiteral("bare sockets: send to received p50 %1, p99.9 %2, max %3 ms")
+           .arg(percentile(bare, 50), 0, 'f', 3)
+           .arg(percentile(bare, 99.9), 0, 'f', 3)
+           .arg(percentile(bare, 100), 0, 'f', 3));
+
   Program program;
   std::vector<qint64> sent_at(kCount, 0), applied_at(kCount, 0);
   program.on_handled = [&](QByteArrayView datagram, qint64 t) {
