@@ -104,11 +104,16 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   if (it == windows_.end())
     return false;
   Window &w = it->second;
-  if (holding_ > 0) {
+  // Held no longer than a frame: datagrams are handed on in well under
+  // that, and a dialog opened meanwhile must not keep the windows unpainted.
+  const qint64 held_for = clock_() - hold_began_ns_;
+  if (holding_ > 0 && held_for < kFrameNs) {
     ++held_;
     w.held_busy = true;
+    w.frame->defer(kFrameNs - held_for);
     return true;
   }
+  w.held_busy = false;
   if (is_covered(static_cast<QWidget *>(watched))) {
     ++held_;
     w.covered = true;
@@ -128,16 +133,20 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   return false;
 }
 
-void FramePacer::hold_paints() { ++holding_; }
+void FramePacer::hold_paints() {
+  if (holding_++ == 0)
+    hold_began_ns_ = clock_();
+}
 
 void FramePacer::release_paints() {
   if (holding_ == 0 || --holding_ > 0)
     return;
-  // Asked for again as Qt would have: no timer to wait for.
+  // Asked for again at once, as Qt would have.
   for (auto &[window, w] : windows_) {
     if (!w.held_busy)
       continue;
     w.held_busy = false;
+    w.frame->cancel();
     post_update_request(window);
   }
 }

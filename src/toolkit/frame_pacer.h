@@ -42,7 +42,8 @@ public:
   // While the program works through datagrams read together, no window
   // paints (a datagram's handling may turn the event loop): a picture in
   // their middle would keep the rest of them waiting. What was asked for
-  // meanwhile paints when the last of them is done. Calls nest.
+  // meanwhile paints when the last of them is done, or a frame after the
+  // hold began if that comes first. Calls nest.
   void hold_paints();
   void release_paints();
   // Update requests held so far (for tests).
@@ -71,6 +72,7 @@ private:
   qint64 held_ = 0;
   qint64 activations_ = 0;
   int holding_ = 0;
+  qint64 hold_began_ns_ = 0;
   bool painted_this_turn_ = false;
   bool filtering_ = false;
   QTimer *next_turn_ = nullptr;

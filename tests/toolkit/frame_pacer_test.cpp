@@ -105,21 +105,26 @@ void FramePacerTest::changes_paint_at_most_once_a_frame_and_the_last_is_painted(
 
 void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once_data() {
   QTest::addColumn<qint64>("quiet_ns"); // since the last repaint
-  // Made while datagrams read together are handed on.
+  // Made while datagrams read together are handed on; the hold released
+  // after, or kept for longer than a frame.
   QTest::addColumn<bool>("paints_held");
+  QTest::addColumn<bool>("released");
   QTest::addColumn<bool>("at_once");
-  QTest::newRow("a frame") << FramePacer::kFrameNs << false << true;
+  QTest::newRow("a frame") << FramePacer::kFrameNs << false << false << true;
   // Less than half a millisecond left of the frame is no wait.
   QTest::newRow("half a millisecond short of a frame")
-      << FramePacer::kFrameNs - 500000 << false << true;
+      << FramePacer::kFrameNs - 500000 << false << false << true;
   QTest::newRow("a millisecond short of a frame")
-      << FramePacer::kFrameNs - 1000000 << false << false;
-  QTest::newRow("a frame, paints held") << FramePacer::kFrameNs << true << false;
+      << FramePacer::kFrameNs - 1000000 << false << false << false;
+  QTest::newRow("a frame, paints held") << FramePacer::kFrameNs << true << true << false;
+  QTest::newRow("a frame, paints held for a frame")
+      << FramePacer::kFrameNs << true << false << false;
 }
 
 void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once() {
   QFETCH(qint64, quiet_ns);
   QFETCH(bool, paints_held);
+  QFETCH(bool, released);
   QFETCH(bool, at_once);
   PacedWindow w;
   QVERIFY(w.show());
@@ -135,8 +140,10 @@ void FramePacerTest::a_change_after_a_quiet_frame_paints_at_once() {
     QVERIFY(label->last_painted != "next");
     QVERIFY(w.pacer.held() > held);
     w.clock.now_ns = FramePacer::kFrameNs;
-    if (paints_held)
+    if (paints_held && released)
       w.pacer.release_paints();
+    if (paints_held && !released)
+      w.clock.now_ns += FramePacer::kFrameNs;
   }
   QVERIFY(spin_until([&] { return label->last_painted == "next"; }));
   if (at_once)
