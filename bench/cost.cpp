@@ -1,8 +1,8 @@
 // Cost: the real program's start until both listeners are bound, its
 // resident memory after start and its CPU at a busy meeting's 100
-// datagrams/s (it binds the real ports 29105 and 29104, so this must run
-// alone); then the memory growth of the whole program in this process over
-// 1,000,000 datagrams on ephemeral ports.
+// datagrams/s, the median of three runs (it binds the real ports 29105 and
+// 29104, so this must run alone); then the memory growth of the whole
+// program in this process over 1,000,000 datagrams on ephemeral ports.
 
 #include "bench_support.h"
 
@@ -109,12 +109,17 @@ void real_program() {
                       "first time): %2% of a core")
            .arg(plan.mix.size())
            .arg(first_pct, 0, 'f', 2));
-  usleep(500'000);
-  const double pct = cpu_while_sending(1000); // ten seconds
-  figure("cost.cpu_at_100_per_s", pct, "% of a core", "< 2", pct < 2);
+  // Three runs of ten seconds: on a shared or virtual machine one run can
+  // be far off.
+  std::vector<double> pcts;
+  for (int run = 0; run < 3; ++run) {
+    usleep(500'000);
+    pcts.push_back(cpu_while_sending(1000));
+  }
+  figure_runs("cost.cpu_at_100_per_s", pcts, "% of a core", "< 2", [](double m) { return m < 2; });
   const double rss_after_mb = double(resident_bytes(pid)) / (1 << 20);
   note(QStringLiteral("resident after %1 datagrams: %2 MiB")
-           .arg(plan.mix.size() + 1000)
+           .arg(plan.mix.size() + 3000)
            .arg(rss_after_mb, 0, 'f', 1));
 
   kill(pid, SIGTERM);
