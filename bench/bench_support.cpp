@@ -112,56 +112,65 @@ double load_average() {
   return f.readAll().split(' ').value(0).toDouble();
 }
 
-double bare_drain_per_s(qint64 count) {
-  std::atomic<qint64> received{0};
-  std::vector<std::unique_ptr<QUdpSocket>> sockets;
-  std::vector<quint16> ports;
-  for (int i = 0; i < 2; ++i) {
-    auto s = std::make_unique<QUdpSocket>();
-    if (!s->bind(QHostAddress::AnyIPv4, 0))
-      return 0;
-    s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(4 << 20));
-    QUdpSocket *raw = s.get();
-    QObject::connect(raw, &QUdpSocket::readyRead, raw, [raw, &received] {
-      char buf[1025];
-      while (raw->readDatagram(buf, sizeof buf) >= 0)
-        received.fetch_add(1, std::memory_order_relaxed);
-    });
-    ports.push_back(raw->localPort());
-    sockets.push_back(std::move(s));
-  }
-  const double secs = send_closed_loop(demo_mix(), count, ports, received, 20);
-  return secs > 0 ? double(received.load()) / secs : 0;
-}
+namespace {
 
-std::vector<double> bare_send_to_received_ms(double rate, qint64 count) {
-  std::vector<qint64> sent(size_t(count), 0), received_at(size_t(count), 0);
-  std::atomic<qint64> received{0};
+// Two sockets on ephemeral ports of 127.0.0.1's machine, each reading all
+// that waits with `read` when it reports an arrival; empty when one cannot
+// bind.
+struct BareSockets {
   std::vector<std::unique_ptr<QUdpSocket>> sockets;
   std::vector<quint16> ports;
+};
+
+BareSockets bare_sockets(const std::function<void(QUdpSocket &)> &read) {
+  BareSockets bare;
   for (int i = 0; i < 2; ++i) {
     auto s = std::make_unique<QUdpSocket>();
     if (!s->bind(QHostAddress::AnyIPv4, 0))
       return {};
     s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(4 << 20));
     QUdpSocket *raw = s.get();
-    QObject::connect(raw, &QUdpSocket::readyRead, raw, [raw, &received, &received_at] {
-      char buf[1025];
-      qint64 n;
-      while ((n = raw->readDatagram(buf, sizeof buf)) >= 0) {
-        const std::optional<quint32> seq = sequence_of(QByteArrayView(buf, n));
-        if (seq && *seq < received_at.size())
-          received_at[*seq] = now_ns();
-        received.fetch_add(1, std::memory_order_relaxed);
-      }
-    });
-    ports.push_back(raw->localPort());
-    sockets.push_back(std::move(s));
+    QObject::connect(raw, &QUdpSocket::readyRead, raw, [raw, read] { read(*raw); });
+    bare.ports.push_back(raw->localPort());
+    bare.sockets.push_back(std::move(s));
   }
+  return bare;
+}
+
+} // namespace
+
+double bare_drain_per_s(qint64 count) {
+  std::atomic<qint64> received{0};
+  const BareSockets bare = bare_sockets([&received](QUdpSocket &s) {
+    char buf[1025];
+    while (s.readDatagram(buf, sizeof buf) >= 0)
+      received.fetch_add(1, std::memory_order_relaxed);
+  });
+  if (bare.ports.empty())
+    return 0;
+  const double secs = send_closed_loop(demo_mix(), count, bare.ports, received, 20);
+  return secs > 0 ? double(received.load()) / secs : 0;
+}
+
+std::vector<double> bare_send_to_received_ms(double rate, qint64 count) {
+  std::vector<qint64> sent(size_t(count), 0), received_at(size_t(count), 0);
+  std::atomic<qint64> received{0};
+  const BareSockets bare = bare_sockets([&received, &received_at](QUdpSocket &s) {
+    char buf[1025];
+    qint64 n;
+    while ((n = s.readDatagram(buf, sizeof buf)) >= 0) {
+      const std::optional<quint32> seq = sequence_of(QByteArrayView(buf, n));
+      if (seq && *seq < received_at.size())
+        received_at[*seq] = now_ns();
+      received.fetch_add(1, std::memory_order_relaxed);
+    }
+  });
+  if (bare.ports.empty())
+    return {};
   SendPlan plan;
   plan.mix = demo_mix();
   plan.count = count;
-  plan.ports = ports;
+  plan.ports = bare.ports;
   plan.rate = rate;
   plan.send_times = &sent;
   plan.time_limit_s = double(count) / rate + 10;
