@@ -34,15 +34,27 @@ void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
   use_font(look.font);
   const QStaticText &laid =
       laid_out(look.text, chars_to_fill(look.text, visible_right - inner.left()));
-  const QFontMetrics metrics(look.font);
-  painter->save();
+  // Set and put back by hand: a painter's save() copies its whole state, and
+  // a table paints this for every cell that changed.
+  const QPen pen = painter->pen();
+  const QFont font = painter->font();
   painter->setFont(look.font);
   painter->setPen(selected ? option.palette.color(QPalette::HighlightedText) : look.text_colour);
-  if (laid.size().width() > inner.width() || metrics.height() > inner.height())
+  const bool clip = laid.size().width() > inner.width() || line_height_ > inner.height();
+  const bool clipped_before = painter->hasClipping();
+  const QRegion clip_before = clip && clipped_before ? painter->clipRegion() : QRegion();
+  if (clip)
     painter->setClipRect(inner, Qt::IntersectClip);
-  painter->drawStaticText(
-      QPoint(inner.left(), inner.top() + (inner.height() - metrics.height()) / 2), laid);
-  painter->restore();
+  painter->drawStaticText(QPoint(inner.left(), inner.top() + (inner.height() - line_height_) / 2),
+                          laid);
+  if (clip) {
+    if (clipped_before)
+      painter->setClipRegion(clip_before);
+    else
+      painter->setClipping(false);
+  }
+  painter->setPen(pen);
+  painter->setFont(font);
 }
 
 QSize TextCellDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const {
@@ -59,6 +71,7 @@ void TextCellDelegate::use_font(const QFont &font) const {
     return;
   font_ = font;
   cache_.clear();
+  line_height_ = QFontMetrics(font).height();
   // Kerning can bring two characters closer than their widths: each is
   // counted at three quarters of its width.
   const QFontMetricsF m(font);

@@ -56,6 +56,7 @@ private:
   mutable QHash<QString, Laid> cache_;
   mutable QFont font_;
   mutable qreal narrowest_ = 0;
+  mutable int line_height_ = 0; // of font_
   // Each character's width in font_ as counted by chars_to_fill, for the
   // first 256 code points (what 8-bit text mostly maps to).
   mutable std::array<qreal, 256> least_width_{};

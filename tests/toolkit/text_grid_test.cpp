@@ -257,11 +257,15 @@ void TextGridTest::long_text_is_cut_at_the_cell_edge() {
   // A text wider than its cell is cut at the cell's edge, as the screens'
   // tables always were: nothing spills into the next cell, and no ellipsis
   // takes the place of its last characters.
+  // The cut stays with its cell: the cell painted after it shows whole.
   DrawnGrid g;
   g.grid.grid().set_cell(0, 0, "WWWWWWWWWWWWWWWW");
   const QImage image = g.picture();
   QVERIFY(any_text(image, QRect(30, 0, 8, 20)));  // runs to the cell's edge
   QVERIFY(!any_text(image, QRect(41, 0, 60, 20))); // and no further
+  g.grid.grid().set_cell(1, 0, "W");
+  g.grid.grid().set_cell(0, 0, "WWWWWWWWWWWWWWWX");
+  QVERIFY(any_text(g.picture(), QRect(41, 0, 30, 20)));
 }
 
 void TextGridTest::changed_cell_is_drawn_anew() {
