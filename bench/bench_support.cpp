@@ -184,6 +184,35 @@ std::vector<double> bare_send_to_received_ms(double rate, qint64 count) {
   return ms;
 }
 
+double bare_cpu_pct(double rate, qint64 count) {
+  std::atomic<qint64> received{0};
+  QEventLoop loop;
+  // Stops from the read itself: a polling timer would wake this thread
+  // more often than the datagrams do.
+  const BareSockets bare = bare_sockets([&received, &loop, count](QUdpSocket &s) {
+    char buf[1025];
+    while (s.readDatagram(buf, sizeof buf) >= 0)
+      if (received.fetch_add(1, std::memory_order_relaxed) + 1 >= count)
+        loop.quit();
+  });
+  if (bare.ports.empty())
+    return 0;
+  SendPlan plan;
+  plan.mix = demo_mix();
+  plan.count = count;
+  plan.ports = bare.ports;
+  plan.rate = rate;
+  plan.time_limit_s = double(count) / rate + 10;
+  // Datagrams lost on the way end the wait here instead.
+  QTimer::singleShot(int(plan.time_limit_s * 1000) + 1000, &loop, &QEventLoop::quit);
+  const qint64 cpu0 = main_thread_cpu_ns(), w0 = now_ns();
+  Sender sender(plan);
+  loop.exec();
+  const qint64 cpu = main_thread_cpu_ns() - cpu0, wall = now_ns() - w0;
+  sender.join();
+  return wall > 0 ? 100.0 * double(cpu) / double(wall) : 0;
+}
+
 double send_closed_loop(const QList<QByteArray> &mix, qint64 count,
                         const std::vector<quint16> &ports, const std::atomic<qint64> &received,
                         double time_limit_s) {

@@ -64,6 +64,11 @@ double bare_drain_per_s(qint64 count = 50000);
 // `rate` to two bare sockets that only note when each came: how late this
 // machine alone delivers a datagram, the floor under the program's figure.
 std::vector<double> bare_send_to_received_ms(double rate, qint64 count);
+// The CPU of this process's main thread, in % of a core, while `count`
+// datagrams of the demo mix come at `rate` to two bare sockets that only read
+// them: what waking for each datagram costs on this machine, the floor under
+// the program's CPU at the same rate.
+double bare_cpu_pct(double rate, qint64 count);
 
 // The datagrams of the demo race, in order: every packet kind.
 QList<QByteArray> demo_mix();
