@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +40,22 @@ bool port_bound(quint16 port) {
 
 bool both_bound() { return port_bound(kPorts[0]) && port_bound(kPorts[1]); }
 
+// What the program wrote to standard error, once a line, without the
+// offscreen platform's notes that it cannot raise or size a window (a
+// dozen a second at this feed, they would bury the figures).
+void print_program_log(const QString &path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly))
+    return;
+  QList<QByteArray> seen;
+  for (const QByteArray &line : f.readAll().split('\n')) {
+    if (line.isEmpty() || line.startsWith("This plugin does not support") || seen.contains(line))
+      continue;
+    seen.append(line);
+    note(QStringLiteral("the program wrote: %1").arg(QString::fromLocal8Bit(line)));
+  }
+}
+
 void real_program() {
   if (port_bound(kPorts[0]) || port_bound(kPorts[1])) {
     skipped("cost.start_to_listening", "port 29105 or 29104 is taken by another program");
@@ -48,6 +65,8 @@ void real_program() {
   // Everything the child needs is ready before the fork: it only changes
   // folder and starts the program.
   const QByteArray dir_path = QFile::encodeName(dir.path());
+  const QString log_path = dir.filePath(QStringLiteral("program.log"));
+  const QByteArray log_name = QFile::encodeName(log_path);
   qputenv("QT_QPA_PLATFORM", "offscreen");
   const qint64 t0 = now_ns();
   const pid_t pid = fork();
@@ -55,6 +74,9 @@ void real_program() {
     qFatal("fork failed");
   if (pid == 0) {
     if (chdir(dir_path.constData()) != 0)
+      _exit(127);
+    const int log = open(log_name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (log < 0 || dup2(log, STDERR_FILENO) < 0)
       _exit(127);
     execl(COMMENTATOR_EXE, COMMENTATOR_EXE, static_cast<char *>(nullptr));
     _exit(127);
@@ -73,6 +95,7 @@ void real_program() {
     skipped("cost.start_to_listening", "the program did not bind both ports within 10 s");
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+    print_program_log(log_path);
     return;
   }
   const double start_ms = double(t_bound - t0) / 1e6;
@@ -136,13 +159,17 @@ void real_program() {
            .arg(rss_after_mb, 0, 'f', 1));
 
   kill(pid, SIGTERM);
-  for (int i = 0; i < 500; ++i) {
-    if (waitpid(pid, nullptr, WNOHANG) == pid)
-      return;
-    usleep(10'000);
+  bool ended = false;
+  for (int i = 0; i < 500 && !ended; ++i) {
+    ended = waitpid(pid, nullptr, WNOHANG) == pid;
+    if (!ended)
+      usleep(10'000);
   }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  print_program_log(log_path);
 }
 
 // Memory growth of the whole program (in this process) over a million
