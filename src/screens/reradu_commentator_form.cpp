@@ -1,6 +1,7 @@
 #include "reradu_commentator_form.h"
 
 #include "protocol/text8.h"
+#include "toolkit/view_changes.h"
 
 #include <QAccessible>
 #include <QListWidget>
@@ -20,15 +21,11 @@ QFont terminal_font() {
 // line or two: the lines that changed are repainted, each by itself. A screen
 // reader hears of the change through the view's own handling.
 void repaint_changed_lines_only(QListWidget *list) {
-  QAbstractItemModel *model = list->model();
-  QObject::disconnect(model, SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), list,
-                      SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
-  QObject::connect(model, &QAbstractItemModel::dataChanged, list,
+  stop_view_handling_changes(list);
+  QObject::connect(list->model(), &QAbstractItemModel::dataChanged, list,
                    [list](const QModelIndex &first, const QModelIndex &last, const QList<int> &roles) {
                      if (QAccessible::isActive() || first != last) {
-                       QMetaObject::invokeMethod(list, "dataChanged", Qt::DirectConnection,
-                                                 Q_ARG(QModelIndex, first), Q_ARG(QModelIndex, last),
-                                                 Q_ARG(QList<int>, roles));
+                       pass_change_to_view(list, first, last, roles);
                        return;
                      }
                      list->viewport()->update(list->visualRect(first));

@@ -106,12 +106,13 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
   Window &w = it->second;
   // Held no longer than a frame: datagrams are handed on in well under
   // that, and a dialog opened meanwhile must not keep the windows unpainted.
-  const qint64 held_for = clock_() - hold_began_ns_;
-  if (holding_ > 0 && held_for < kFrameNs) {
-    ++held_;
-    w.held_busy = true;
-    w.frame->defer(kFrameNs - held_for);
-    return true;
+  if (holding_ > 0) {
+    if (const qint64 held_for = clock_() - hold_began_ns_; held_for < kFrameNs) {
+      ++held_;
+      w.held_busy = true;
+      w.frame->defer(kFrameNs - held_for);
+      return true;
+    }
   }
   w.held_busy = false;
   if (is_covered(static_cast<QWidget *>(watched))) {

@@ -2,6 +2,7 @@
 
 #include "protocol/text8.h"
 #include "text_cell_delegate.h"
+#include "view_changes.h"
 
 #include <QAccessible>
 #include <QCoreApplication>
@@ -349,8 +350,7 @@ void leave_cells_to_grid(QTableView *v) {
   for (QAbstractItemView *w :
        {static_cast<QAbstractItemView *>(v), static_cast<QAbstractItemView *>(v->horizontalHeader()),
         static_cast<QAbstractItemView *>(v->verticalHeader())})
-    QObject::disconnect(v->model(), SIGNAL(dataChanged(QModelIndex, QModelIndex, QList<int>)), w,
-                        SLOT(dataChanged(QModelIndex, QModelIndex, QList<int>)));
+    stop_view_handling_changes(w);
 }
 
 void set_up_view(QTableView *v) {
@@ -635,9 +635,7 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
   if (QAccessible::isActive()) {
     for (const QTableView *v : views)
       if (v->model() == &model_)
-        QMetaObject::invokeMethod(const_cast<QTableView *>(v), "dataChanged",
-                                  Qt::DirectConnection, Q_ARG(QModelIndex, top_left),
-                                  Q_ARG(QModelIndex, bottom_right), Q_ARG(QList<int>, roles));
+        pass_change_to_view(const_cast<QTableView *>(v), top_left, bottom_right, roles);
     return;
   }
   // A few cells (a cleared heat) are asked for one by one; a change of
