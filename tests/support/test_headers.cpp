@@ -1,0 +1,1 @@
+// Only carries the precompiled Qt headers that the tests share.
