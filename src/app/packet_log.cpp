@@ -86,7 +86,7 @@ PacketLogView::PacketLogView(QWidget *parent) : QListView(parent) {
                             option.font};
       },
       [](const QModelIndex &index) { return index.data(Qt::SizeHintRole).toSize(); },
-      2 * PacketLog::kMaxLines + 8, this));
+      2 * PacketLog::kMaxLines + 8, 0, this));
 }
 
 void PacketLogView::setModel(QAbstractItemModel *model) {

@@ -2,44 +2,70 @@
 
 #include "protocol/text8.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
-TextCellDelegate::TextCellDelegate(Look look, Size size, qsizetype kept, QObject *parent)
+TextCellDelegate::TextCellDelegate(Look look, Size size, qsizetype kept, qsizetype picture_bytes,
+                                   QObject *parent)
     : QAbstractItemDelegate(parent), look_(std::move(look)), size_(std::move(size)),
-      kept_(kept) {}
+      kept_(kept), picture_bytes_(picture_bytes) {}
+
+size_t qHash(const TextCellDelegate::PictureKey &key, size_t seed) noexcept {
+  return qHashMulti(seed, key.text, key.chars, key.background, key.text_colour, key.lines,
+                    key.size.width(), key.size.height(), int(key.format));
+}
 
 void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const {
-  QRect r = option.rect;
+  const QRect r = option.rect;
   if (r.width() <= 0 || r.height() <= 0)
     return;
   const TextCellLook look = look_(index, option);
   const bool selected = option.state & QStyle::State_Selected;
+  const Colours colours{
+      selected ? option.palette.color(QPalette::Highlight) : look.background,
+      selected ? option.palette.color(QPalette::HighlightedText) : look.text_colour};
+  // How much of the text can show; none when the cell has no room for it.
+  qsizetype chars = 0;
+  if (!look.text.isEmpty()) {
+    const QRect inner = r.adjusted(2, 0, look.lines.isValid() ? -3 : -2, 0);
+    const int visible_right =
+        option.widget ? std::min(inner.right(), option.widget->width()) : inner.right();
+    if (inner.width() > 0 && visible_right > inner.left()) {
+      use_font(look.font);
+      chars = chars_to_fill(look.text, visible_right - inner.left());
+    }
+  }
+  const QImage kept = picture(painter, r, look, colours, chars);
+  if (!kept.isNull()) {
+    painter->drawImage(r.topLeft(), kept);
+    return;
+  }
+  draw(painter, r, look, colours, chars);
+}
+
+void TextCellDelegate::draw(QPainter *painter, QRect r, const TextCellLook &look,
+                            const Colours &colours, qsizetype chars) const {
   if (look.lines.isValid()) {
     painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), look.lines);
     painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), look.lines);
     r.adjust(0, 0, -1, -1);
   }
-  painter->fillRect(r, selected ? option.palette.color(QPalette::Highlight) : look.background);
-  if (look.text.isEmpty())
+  painter->fillRect(r, colours.background);
+  if (chars == 0)
     return;
   const QRect inner = r.adjusted(2, 0, -2, 0);
-  const int visible_right =
-      option.widget ? std::min(inner.right(), option.widget->width()) : inner.right();
-  if (inner.width() <= 0 || visible_right <= inner.left())
-    return;
-  use_font(look.font);
-  const QStaticText &laid =
-      laid_out(look.text, chars_to_fill(look.text, visible_right - inner.left()));
+  const QStaticText &laid = laid_out(look.text, chars);
   // Set and put back by hand: a painter's save() copies its whole state, and
   // a table paints this for every cell that changed.
   const QPen pen = painter->pen();
   const QFont font = painter->font();
   painter->setFont(look.font);
-  painter->setPen(selected ? option.palette.color(QPalette::HighlightedText) : look.text_colour);
+  painter->setPen(colours.text);
   const bool clip = laid.size().width() > inner.width() || line_height_ > inner.height();
   const bool clipped_before = painter->hasClipping();
   const QRegion clip_before = clip && clipped_before ? painter->clipRegion() : QRegion();
@@ -57,13 +83,98 @@ void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
   painter->setFont(font);
 }
 
+QImage TextCellDelegate::picture(const QPainter *painter, QRect r, const TextCellLook &look,
+                                 const Colours &colours, qsizetype chars) const {
+  if (picture_bytes_ <= 0)
+    return {};
+  // A copy gives the very pixels that painting would only where the cell
+  // covers its rectangle with opaque colours, on the raster engine's own
+  // image, moved by whole pixels and nothing else.
+  if (!colours.background.isValid() || colours.background.alpha() != 255 ||
+      (look.lines.isValid() && look.lines.alpha() != 255))
+    return {};
+  if (painter->opacity() != 1.0 ||
+      painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+    return {};
+  const QTransform &t = painter->deviceTransform();
+  if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) ||
+      t.dy() != std::floor(t.dy()))
+    return {};
+  const QPaintEngine *engine = painter->paintEngine();
+  const QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+  if (!device || engine->type() != QPaintEngine::Raster || device->devType() != QInternal::Image ||
+      device->devicePixelRatio() != 1.0)
+    return {};
+  // A wide log line would take the room of many cells.
+  if (qint64(r.width()) * r.height() * 4 > picture_bytes_ / 16)
+    return {};
+  PictureKey key{look.text,
+                 std::min(chars, look.text.size()),
+                 colours.background.rgba64(),
+                 colours.text.rgba64(),
+                 look.lines.isValid() ? quint64(look.lines.rgba64()) : 0,
+                 r.size(),
+                 static_cast<const QImage *>(device)->format()};
+  if (const auto it = pictures_.constFind(key); it != pictures_.cend())
+    return *it;
+  if (const auto it = older_pictures_.constFind(key); it != older_pictures_.cend()) {
+    const QImage image = *it;
+    older_bytes_ -= image.sizeInBytes();
+    older_pictures_.erase(it);
+    keep(std::move(key), image);
+    return image;
+  }
+  // The first painting only marks the cell as seen.
+  const size_t seen = qHash(key, 0);
+  if (!painted_once_.contains(seen)) {
+    if (painted_once_.size() >= kept_)
+      painted_once_.clear();
+    painted_once_.insert(seen);
+    return {};
+  }
+  painted_once_.remove(seen);
+  QImage image(r.size(), key.format);
+  if (image.isNull())
+    return {};
+  {
+    QPainter p(&image);
+    p.translate(-r.topLeft());
+    draw(&p, r, look, colours, chars);
+  }
+  keep(std::move(key), image);
+  return image;
+}
+
+void TextCellDelegate::keep(PictureKey key, const QImage &image) const {
+  // Two generations, each of half the room: when the newer is full it
+  // becomes the older and the older goes, so the pictures painted lately
+  // stay and a table that shows more than the room never empties at once.
+  if (picture_bytes_used_ + image.sizeInBytes() > picture_bytes_ / 2) {
+    older_pictures_ = std::move(pictures_);
+    older_bytes_ = picture_bytes_used_;
+    pictures_.clear();
+    picture_bytes_used_ = 0;
+  }
+  picture_bytes_used_ += image.sizeInBytes();
+  pictures_.insert(std::move(key), image);
+}
+
 QSize TextCellDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const {
   return size_(index);
 }
 
 void TextCellDelegate::forget_layouts() const {
   cache_.clear();
+  forget_pictures();
   narrowest_ = 0;
+}
+
+void TextCellDelegate::forget_pictures() const {
+  pictures_.clear();
+  older_pictures_.clear();
+  painted_once_.clear();
+  picture_bytes_used_ = 0;
+  older_bytes_ = 0;
 }
 
 void TextCellDelegate::use_font(const QFont &font) const {
@@ -71,6 +182,7 @@ void TextCellDelegate::use_font(const QFont &font) const {
     return;
   font_ = font;
   cache_.clear();
+  forget_pictures();
   line_height_ = QFontMetrics(font).height();
   // Kerning can bring two characters closer than their widths: each is
   // counted at three quarters of its width.

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QImage>
+#include <QSet>
 #include <QStaticText>
 #include <QString>
 
@@ -27,26 +29,61 @@ struct TextCellLook {
 // delegate costs several times more per cell than the change that caused it.
 // Only the characters that can reach the visible part are laid out: a log
 // line is up to 1024 characters and a view shows a few hundred.
+//
+// A cell painted a second time exactly as before (same text, colours and
+// size) is kept as a picture and copied from then on: blending each glyph
+// and filling the background cost far more than copying the cell's pixels,
+// and tables paint the same names, numbers and headings again and again (a
+// standings table re-sorted, a screen brought forward). A text painted once
+// only (a running time) is never kept, so it costs no more than before.
 class TextCellDelegate final : public QAbstractItemDelegate {
 public:
   using Look = std::function<TextCellLook(const QModelIndex &, const QStyleOptionViewItem &)>;
   using Size = std::function<QSize(const QModelIndex &)>;
 
-  // Keeps at most `kept` layouts (then starts again).
-  TextCellDelegate(Look look, Size size, qsizetype kept, QObject *parent = nullptr);
+  // Keeps at most `kept` layouts and `picture_bytes` of cell pictures (then
+  // starts again); no pictures with 0.
+  TextCellDelegate(Look look, Size size, qsizetype kept, qsizetype picture_bytes = 0,
+                   QObject *parent = nullptr);
 
   void paint(QPainter *painter, const QStyleOptionViewItem &option,
              const QModelIndex &index) const override;
   QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
   void forget_layouts() const;
+  qsizetype picture_bytes_kept() const { return picture_bytes_used_ + older_bytes_; }
 
 private:
   struct Laid {
     QStaticText text;
     qsizetype chars = 0; // of the text laid out; all of it when it is shorter
   };
+  // Everything a cell's pixels depend on, the font aside (a new font
+  // forgets every picture).
+  struct PictureKey {
+    QString text;
+    qsizetype chars = 0; // laid out, at most the whole text
+    quint64 background = 0;
+    quint64 text_colour = 0;
+    quint64 lines = 0; // 0: none
+    QSize size;
+    QImage::Format format = QImage::Format_Invalid;
+    bool operator==(const PictureKey &) const = default;
+  };
+  friend size_t qHash(const PictureKey &key, size_t seed) noexcept;
+  struct Colours {
+    QColor background;
+    QColor text;
+  };
+  void draw(QPainter *painter, QRect r, const TextCellLook &look, const Colours &colours,
+            qsizetype chars) const;
+  // The picture of a cell painted before as it is now, made on its second
+  // painting; null when it is not kept (first painting, or no room).
+  QImage picture(const QPainter *painter, QRect r, const TextCellLook &look,
+                 const Colours &colours, qsizetype chars) const;
+  void keep(PictureKey key, const QImage &image) const;
   void use_font(const QFont &font) const;
+  void forget_pictures() const;
   qsizetype chars_to_fill(const QString &text, int pixels) const;
   const QStaticText &laid_out(const QString &text, qsizetype chars) const;
 
@@ -54,6 +91,12 @@ private:
   Size size_;
   qsizetype kept_;
   mutable QHash<QString, Laid> cache_;
+  qsizetype picture_bytes_;
+  mutable QHash<PictureKey, QImage> pictures_; // the newer generation
+  mutable QHash<PictureKey, QImage> older_pictures_;
+  mutable QSet<size_t> painted_once_; // hashes of the keys painted once
+  mutable qsizetype picture_bytes_used_ = 0; // by pictures_
+  mutable qsizetype older_bytes_ = 0;
   mutable QFont font_;
   mutable qreal narrowest_ = 0;
   mutable int line_height_ = 0; // of font_

@@ -431,7 +431,7 @@ void TextGrid::set_up() {
       [this](const QModelIndex &index) {
         return QSize(model_.col_width(index.column()), model_.row_height(index.row()));
       },
-      kKeptLayouts, this);
+      kKeptLayouts, kPictureBytes, this);
   setItemDelegate(delegate_);
   // A style of the application's kind of its own: a proxy owns its base.
   cell_style_ = new NoRowPanelStyle(style()->name());

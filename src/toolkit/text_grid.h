@@ -202,6 +202,9 @@ private:
   TextGridModel &model_;
   // Cell texts whose layouts are kept: every name and time a meeting shows.
   static constexpr qsizetype kKeptLayouts = 4096;
+  // Room for the pictures of the cells painted again and again: a table
+  // of the demo race keeps up to about 1 MiB of them.
+  static constexpr qsizetype kPictureBytes = 2 << 20;
   TextCellDelegate *delegate_ = nullptr;
   QStyle *cell_style_ = nullptr; // the application's, less the cells' row panels
   // The fixed rows (top_), the fixed columns (left_) and where they meet.

@@ -1,3 +1,4 @@
+#include "toolkit/text_cell_delegate.h"
 #include "toolkit/text_grid.h"
 
 #include <QAbstractItemModelTester>
@@ -6,6 +7,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -40,6 +42,9 @@ private slots:
   void clearing_repaints_what_held_text();
   void activation_repaints_only_what_it_changes_data();
   void activation_repaints_only_what_it_changes();
+  void cell_pictures_paint_as_cells_do_data();
+  void cell_pictures_paint_as_cells_do();
+  void cell_pictures_stay_within_their_room();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -635,6 +640,111 @@ void TextGridTest::activation_repaints_only_what_it_changes() {
     QCoreApplication::processEvents();
   }
   QCOMPARE(paints.paints > 0, inactive_colours_differ);
+}
+
+namespace {
+
+// One cell painted by a delegate onto an image of the raster engine, away
+// from the image's corner.
+struct CellPainter {
+  TextCellLook shown;
+  TextCellDelegate delegate;
+  explicit CellPainter(qsizetype picture_bytes)
+      : delegate([this](const QModelIndex &, const QStyleOptionViewItem &) { return shown; },
+                 [](const QModelIndex &) { return QSize(); }, 64, picture_bytes) {}
+  QImage paint(const TextCellLook &look, QSize size, bool selected) {
+    shown = look;
+    QImage image(size + QSize(20, 12), QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QPainter painter(&image);
+    QStyleOptionViewItem option;
+    option.rect = QRect(QPoint(7, 5), size);
+    option.palette.setColor(QPalette::Highlight, Qt::darkBlue);
+    option.palette.setColor(QPalette::HighlightedText, Qt::yellow);
+    if (selected)
+      option.state |= QStyle::State_Selected;
+    delegate.paint(&painter, option, QModelIndex());
+    return image;
+  }
+};
+
+} // namespace
+
+void TextGridTest::cell_pictures_paint_as_cells_do_data() {
+  // A cell painted again as before is copied from a picture of it: the
+  // copy must be the very pixels that painting gives, and a cell that
+  // differs in anything shown (taking turns with it at the same size) must
+  // never get its picture.
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QColor>("background");
+  QTest::addColumn<QColor>("lines");
+  QTest::addColumn<QSize>("size");
+  QTest::addColumn<bool>("selected");
+  QTest::addColumn<QString>("other_text");
+  QTest::addColumn<QColor>("other_background");
+  QTest::addColumn<bool>("other_selected");
+  QTest::addColumn<bool>("kept");
+  const QColor black(Qt::black), grey(Qt::gray), purple(0x80, 0, 0x80);
+  QTest::newRow("name, other background")
+      << "Jan Novák" << black << grey << QSize(120, 24) << false << "Jan Novák" << purple
+      << false << true;
+  QTest::newRow("name, other name") << "Jan Novák" << black << grey << QSize(120, 24) << false
+                                    << "Jan Novak" << black << false << true;
+  QTest::newRow("no lines") << "12" << purple << QColor() << QSize(40, 20) << false << "13"
+                            << purple << false << true;
+  QTest::newRow("cut at the edge, differs past it")
+      << "WWWWWWWWWWWWWWWWWWWW" << black << grey << QSize(60, 24) << false
+      << "WWWWWWWWWWWWWWWWWWWX" << black << false << true;
+  QTest::newRow("taller than its cell") << "Ág" << black << grey << QSize(50, 8) << false << "Ag"
+                                        << black << false << true;
+  QTest::newRow("empty, other with text") << "" << black << grey << QSize(50, 20) << false << "x"
+                                          << black << false << true;
+  QTest::newRow("selected, other not") << "DNF" << black << grey << QSize(50, 20) << true
+                                       << "DNF" << black << false << true;
+  QTest::newRow("see-through background") << "5" << QColor(0, 0, 0, 128) << grey << QSize(50, 20)
+                                          << false << "6" << QColor(0, 0, 0, 128) << false
+                                          << false;
+}
+
+void TextGridTest::cell_pictures_paint_as_cells_do() {
+  QFETCH(QString, text);
+  QFETCH(QColor, background);
+  QFETCH(QColor, lines);
+  QFETCH(QSize, size);
+  QFETCH(bool, selected);
+  QFETCH(QString, other_text);
+  QFETCH(QColor, other_background);
+  QFETCH(bool, other_selected);
+  QFETCH(bool, kept);
+  QFont font;
+  font.setPixelSize(16);
+  const TextCellLook look{text, background, Qt::white, lines, font};
+  const TextCellLook other{other_text, other_background, Qt::white, lines, font};
+  CellPainter painted(0), copied(1 << 20);
+  for (int turn = 0; turn < 3; ++turn) {
+    QCOMPARE(copied.paint(look, size, selected), painted.paint(look, size, selected));
+    QCOMPARE(copied.paint(other, size, other_selected),
+             painted.paint(other, size, other_selected));
+  }
+  QCOMPARE(copied.delegate.picture_bytes_kept() > 0, kept);
+  QCOMPARE(painted.delegate.picture_bytes_kept(), 0);
+}
+
+void TextGridTest::cell_pictures_stay_within_their_room() {
+  // Many different cells, each painted twice, keep no more than the room
+  // given; the latest stay.
+  QFont font;
+  font.setPixelSize(16);
+  const qsizetype room = 64 << 10;
+  CellPainter copied(room);
+  const QSize size(40, 16);
+  for (int i = 0; i < 200; ++i) {
+    const TextCellLook look{QString::number(i), Qt::black, Qt::white, Qt::gray, font};
+    copied.paint(look, size, false);
+    copied.paint(look, size, false);
+    QVERIFY(copied.delegate.picture_bytes_kept() <= room);
+  }
+  QVERIFY(copied.delegate.picture_bytes_kept() >= room / 4);
 }
 
 QTEST_MAIN(TextGridTest)
