@@ -644,6 +644,12 @@ void TextGridTest::activation_repaints_only_what_it_changes() {
 
 namespace {
 
+struct Cell {
+  QString text;
+  QColor background;
+  bool selected = false;
+};
+
 // One cell painted by a delegate onto an image of the raster engine, away
 // from the image's corner.
 struct CellPainter {
@@ -652,16 +658,17 @@ struct CellPainter {
   explicit CellPainter(qsizetype picture_bytes)
       : delegate([this](const QModelIndex &, const QStyleOptionViewItem &) { return shown; },
                  [](const QModelIndex &) { return QSize(); }, 64, picture_bytes) {}
-  QImage paint(const TextCellLook &look, QSize size, bool selected) {
-    shown = look;
+  QImage paint(const Cell &cell, const QColor &lines, QSize size) {
+    QFont font;
+    font.setPixelSize(16);
+    shown = TextCellLook{cell.text, cell.background, Qt::white, lines, font};
     QImage image(size + QSize(20, 12), QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     QPainter painter(&image);
     QStyleOptionViewItem option;
     option.rect = QRect(QPoint(7, 5), size);
     option.palette.setColor(QPalette::Highlight, Qt::darkBlue);
-    option.palette.setColor(QPalette::HighlightedText, Qt::yellow);
-    if (selected)
+    if (cell.selected)
       option.state |= QStyle::State_Selected;
     delegate.paint(&painter, option, QModelIndex());
     return image;
@@ -670,78 +677,61 @@ struct CellPainter {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Cell)
+
 void TextGridTest::cell_pictures_paint_as_cells_do_data() {
   // A cell painted again as before is copied from a picture of it: the
   // copy must be the very pixels that painting gives, and a cell that
   // differs in anything shown (taking turns with it at the same size) must
   // never get its picture.
-  QTest::addColumn<QString>("text");
-  QTest::addColumn<QColor>("background");
+  QTest::addColumn<Cell>("cell");
+  QTest::addColumn<Cell>("other");
   QTest::addColumn<QColor>("lines");
   QTest::addColumn<QSize>("size");
-  QTest::addColumn<bool>("selected");
-  QTest::addColumn<QString>("other_text");
-  QTest::addColumn<QColor>("other_background");
-  QTest::addColumn<bool>("other_selected");
   QTest::addColumn<bool>("kept");
-  const QColor black(Qt::black), grey(Qt::gray), purple(0x80, 0, 0x80);
-  QTest::newRow("name, other background")
-      << "Jan Novák" << black << grey << QSize(120, 24) << false << "Jan Novák" << purple
-      << false << true;
-  QTest::newRow("name, other name") << "Jan Novák" << black << grey << QSize(120, 24) << false
-                                    << "Jan Novak" << black << false << true;
-  QTest::newRow("no lines") << "12" << purple << QColor() << QSize(40, 20) << false << "13"
-                            << purple << false << true;
+  const QColor black(Qt::black), grey(Qt::gray), purple(0x80, 0, 0x80), see_through(0, 0, 0, 128);
+  const QString wide(20, u'W');
+  QTest::newRow("other background") << Cell{"Jan Novák", black} << Cell{"Jan Novák", purple}
+                                    << grey << QSize(120, 24) << true;
+  QTest::newRow("other name") << Cell{"Jan Novák", black} << Cell{"Jan Novak", black} << grey
+                              << QSize(120, 24) << true;
+  QTest::newRow("no lines") << Cell{"12", purple} << Cell{"13", purple} << QColor()
+                            << QSize(40, 20) << true;
   QTest::newRow("cut at the edge, differs past it")
-      << "WWWWWWWWWWWWWWWWWWWW" << black << grey << QSize(60, 24) << false
-      << "WWWWWWWWWWWWWWWWWWWX" << black << false << true;
-  QTest::newRow("taller than its cell") << "Ág" << black << grey << QSize(50, 8) << false << "Ag"
-                                        << black << false << true;
-  QTest::newRow("empty, other with text") << "" << black << grey << QSize(50, 20) << false << "x"
-                                          << black << false << true;
-  QTest::newRow("selected, other not") << "DNF" << black << grey << QSize(50, 20) << true
-                                       << "DNF" << black << false << true;
-  QTest::newRow("see-through background") << "5" << QColor(0, 0, 0, 128) << grey << QSize(50, 20)
-                                          << false << "6" << QColor(0, 0, 0, 128) << false
-                                          << false;
+      << Cell{wide, black} << Cell{wide.chopped(1) + u'X', black} << grey << QSize(60, 24) << true;
+  QTest::newRow("taller than its cell") << Cell{"Ág", black} << Cell{"Ag", black} << grey
+                                        << QSize(50, 8) << true;
+  QTest::newRow("empty, other with text") << Cell{"", black} << Cell{"x", black} << grey
+                                          << QSize(50, 20) << true;
+  QTest::newRow("selected, other not") << Cell{"DNF", black, true} << Cell{"DNF", black} << grey
+                                       << QSize(50, 20) << true;
+  QTest::newRow("see-through background") << Cell{"5", see_through} << Cell{"6", see_through}
+                                          << grey << QSize(50, 20) << false;
 }
 
 void TextGridTest::cell_pictures_paint_as_cells_do() {
-  QFETCH(QString, text);
-  QFETCH(QColor, background);
+  QFETCH(Cell, cell);
+  QFETCH(Cell, other);
   QFETCH(QColor, lines);
   QFETCH(QSize, size);
-  QFETCH(bool, selected);
-  QFETCH(QString, other_text);
-  QFETCH(QColor, other_background);
-  QFETCH(bool, other_selected);
   QFETCH(bool, kept);
-  QFont font;
-  font.setPixelSize(16);
-  const TextCellLook look{text, background, Qt::white, lines, font};
-  const TextCellLook other{other_text, other_background, Qt::white, lines, font};
   CellPainter painted(0), copied(1 << 20);
   for (int turn = 0; turn < 3; ++turn) {
-    QCOMPARE(copied.paint(look, size, selected), painted.paint(look, size, selected));
-    QCOMPARE(copied.paint(other, size, other_selected),
-             painted.paint(other, size, other_selected));
+    QCOMPARE(copied.paint(cell, lines, size), painted.paint(cell, lines, size));
+    QCOMPARE(copied.paint(other, lines, size), painted.paint(other, lines, size));
   }
   QCOMPARE(copied.delegate.picture_bytes_kept() > 0, kept);
-  QCOMPARE(painted.delegate.picture_bytes_kept(), 0);
 }
 
 void TextGridTest::cell_pictures_stay_within_their_room() {
   // Many different cells, each painted twice, keep no more than the room
-  // given; the latest stay.
-  QFont font;
-  font.setPixelSize(16);
+  // given, and still keep some.
   const qsizetype room = 64 << 10;
   CellPainter copied(room);
-  const QSize size(40, 16);
   for (int i = 0; i < 200; ++i) {
-    const TextCellLook look{QString::number(i), Qt::black, Qt::white, Qt::gray, font};
-    copied.paint(look, size, false);
-    copied.paint(look, size, false);
+    const Cell cell{QString::number(i), Qt::black};
+    copied.paint(cell, Qt::gray, QSize(40, 16));
+    copied.paint(cell, Qt::gray, QSize(40, 16));
     QVERIFY(copied.delegate.picture_bytes_kept() <= room);
   }
   QVERIFY(copied.delegate.picture_bytes_kept() >= room / 4);
