@@ -41,8 +41,8 @@ public:
   using Look = std::function<TextCellLook(const QModelIndex &, const QStyleOptionViewItem &)>;
   using Size = std::function<QSize(const QModelIndex &)>;
 
-  // Keeps at most `kept` layouts and `picture_bytes` of cell pictures (then
-  // starts again); no pictures with 0.
+  // Keeps at most `kept` layouts (then starts again) and `picture_bytes` of
+  // cell pictures (the least lately painted go first); none with 0.
   TextCellDelegate(Look look, Size size, qsizetype kept, qsizetype picture_bytes = 0,
                    QObject *parent = nullptr);
 
