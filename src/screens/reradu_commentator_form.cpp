@@ -1,6 +1,7 @@
 #include "reradu_commentator_form.h"
 
 #include "protocol/text8.h"
+#include "toolkit/kept_item_delegate.h"
 #include "toolkit/view_changes.h"
 
 #include <QAccessible>
@@ -9,6 +10,9 @@
 namespace {
 
 constexpr int kLineHeight = 48;
+// Room for pictures of the lines: a line is some 180 KB, so about three
+// frames' worth.
+constexpr qsizetype kLinePictureBytes = 4 << 20;
 
 QFont terminal_font() {
   QFont f = fixed_font_px(47, true);
@@ -60,6 +64,7 @@ Treradu_commentator_form::Treradu_commentator_form(ReraduScreenModel &model, QWi
   listbox1->setUniformItemSizes(true);
   listbox1->setSelectionMode(QAbstractItemView::NoSelection);
   listbox1->setFocusPolicy(Qt::NoFocus);
+  listbox1->setItemDelegate(new KeptItemDelegate(kLinePictureBytes, listbox1));
   repaint_changed_lines_only(listbox1);
   badge_.keep_clear({listbox1});
   connect(&model_, &ReraduScreenModel::changed, this, &Treradu_commentator_form::show_lines);

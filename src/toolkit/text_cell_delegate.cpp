@@ -2,17 +2,15 @@
 
 #include "protocol/text8.h"
 
-#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 TextCellDelegate::TextCellDelegate(Look look, Size size, qsizetype kept, qsizetype picture_bytes,
                                    QObject *parent)
     : QAbstractItemDelegate(parent), look_(std::move(look)), size_(std::move(size)),
-      kept_(kept), picture_bytes_(picture_bytes) {}
+      kept_(kept), pictures_(picture_bytes, kept) {}
 
 size_t qHash(const TextCellDelegate::PictureKey &key, size_t seed) noexcept {
   return qHashMulti(seed, key.text, key.chars, key.background, key.text_colour, key.lines,
@@ -85,78 +83,23 @@ void TextCellDelegate::draw(QPainter *painter, QRect r, const TextCellLook &look
 
 QImage TextCellDelegate::picture(const QPainter *painter, QRect r, const TextCellLook &look,
                                  const Colours &colours, qsizetype chars) const {
-  if (picture_bytes_ <= 0)
-    return {};
-  // A copy gives the very pixels that painting would only where the cell
-  // covers its rectangle with opaque colours, on the raster engine's own
-  // image, moved by whole pixels and nothing else.
+  // A copy covers the cell's whole rectangle: only a cell painted all over
+  // with opaque colours looks the same copied.
   if (!colours.background.isValid() || colours.background.alpha() != 255 ||
       (look.lines.isValid() && look.lines.alpha() != 255))
     return {};
-  if (painter->opacity() != 1.0 ||
-      painter->compositionMode() != QPainter::CompositionMode_SourceOver)
-    return {};
-  const QTransform &t = painter->deviceTransform();
-  if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) ||
-      t.dy() != std::floor(t.dy()))
-    return {};
-  const QPaintEngine *engine = painter->paintEngine();
-  const QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
-  if (!device || engine->type() != QPaintEngine::Raster || device->devType() != QInternal::Image ||
-      device->devicePixelRatio() != 1.0)
-    return {};
-  // A wide log line would take the room of many cells.
-  if (qint64(r.width()) * r.height() * 4 > picture_bytes_ / 16)
-    return {};
+  const QImage::Format format = format_for_copies(painter);
   PictureKey key{look.text,
                  std::min(chars, look.text.size()),
                  colours.background.rgba64(),
                  colours.text.rgba64(),
                  look.lines.isValid() ? quint64(look.lines.rgba64()) : 0,
                  r.size(),
-                 static_cast<const QImage *>(device)->format()};
-  if (const auto it = pictures_.constFind(key); it != pictures_.cend())
-    return *it;
-  if (const auto it = older_pictures_.constFind(key); it != older_pictures_.cend()) {
-    const QImage image = *it;
-    older_bytes_ -= image.sizeInBytes();
-    older_pictures_.erase(it);
-    keep(std::move(key), image);
-    return image;
-  }
-  // The first painting only marks the cell as seen.
-  const size_t seen = qHash(key, 0);
-  if (!painted_once_.contains(seen)) {
-    if (painted_once_.size() >= kept_)
-      painted_once_.clear();
-    painted_once_.insert(seen);
-    return {};
-  }
-  painted_once_.remove(seen);
-  QImage image(r.size(), key.format);
-  if (image.isNull())
-    return {};
-  {
-    QPainter p(&image);
+                 format};
+  return pictures_.picture(std::move(key), r.size(), format, [&](QPainter &p) {
     p.translate(-r.topLeft());
     draw(&p, r, look, colours, chars);
-  }
-  keep(std::move(key), image);
-  return image;
-}
-
-void TextCellDelegate::keep(PictureKey key, const QImage &image) const {
-  // Two generations, each of half the room: when the newer is full it
-  // becomes the older and the older goes, so the pictures painted lately
-  // stay and a table that shows more than the room never empties at once.
-  if (picture_bytes_used_ + image.sizeInBytes() > picture_bytes_ / 2) {
-    older_pictures_ = std::move(pictures_);
-    older_bytes_ = picture_bytes_used_;
-    pictures_.clear();
-    picture_bytes_used_ = 0;
-  }
-  picture_bytes_used_ += image.sizeInBytes();
-  pictures_.insert(std::move(key), image);
+  });
 }
 
 QSize TextCellDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const {
@@ -169,13 +112,7 @@ void TextCellDelegate::forget_layouts() const {
   narrowest_ = 0;
 }
 
-void TextCellDelegate::forget_pictures() const {
-  pictures_.clear();
-  older_pictures_.clear();
-  painted_once_.clear();
-  picture_bytes_used_ = 0;
-  older_bytes_ = 0;
-}
+void TextCellDelegate::forget_pictures() const { pictures_.clear(); }
 
 void TextCellDelegate::use_font(const QFont &font) const {
   if (narrowest_ > 0 && font == font_)

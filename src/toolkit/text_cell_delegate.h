@@ -1,11 +1,12 @@
 #pragma once
 
+#include "kept_pictures.h"
+
 #include <QAbstractItemDelegate>
 #include <QColor>
 #include <QFont>
 #include <QHash>
 #include <QImage>
-#include <QSet>
 #include <QStaticText>
 #include <QString>
 
@@ -51,7 +52,7 @@ public:
   QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
   void forget_layouts() const;
-  qsizetype picture_bytes_kept() const { return picture_bytes_used_ + older_bytes_; }
+  qsizetype picture_bytes_kept() const { return pictures_.bytes_kept(); }
 
 private:
   struct Laid {
@@ -81,7 +82,6 @@ private:
   // painting; null when it is not kept (first painting, or no room).
   QImage picture(const QPainter *painter, QRect r, const TextCellLook &look,
                  const Colours &colours, qsizetype chars) const;
-  void keep(PictureKey key, const QImage &image) const;
   void use_font(const QFont &font) const;
   void forget_pictures() const;
   qsizetype chars_to_fill(const QString &text, int pixels) const;
@@ -91,12 +91,7 @@ private:
   Size size_;
   qsizetype kept_;
   mutable QHash<QString, Laid> cache_;
-  qsizetype picture_bytes_;
-  mutable QHash<PictureKey, QImage> pictures_; // the newer generation
-  mutable QHash<PictureKey, QImage> older_pictures_;
-  mutable QSet<size_t> painted_once_; // hashes of the keys painted once
-  mutable qsizetype picture_bytes_used_ = 0; // by pictures_
-  mutable qsizetype older_bytes_ = 0;
+  mutable KeptPictures<PictureKey> pictures_;
   mutable QFont font_;
   mutable qreal narrowest_ = 0;
   mutable int line_height_ = 0; // of font_
