@@ -1,5 +1,7 @@
 #include "ptsrace_commentator_form.h"
 
+#include "toolkit/kept_frame.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +16,7 @@ QGroupBox *yellow_caption_box(const QString &caption, QWidget *parent) {
   QPalette p = box->palette();
   p.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0x00));
   box->setPalette(p);
+  keep_frame_pictures(box);
   return box;
 }
 

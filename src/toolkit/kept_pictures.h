@@ -35,26 +35,12 @@ public:
   // painting, no room, or a thing too large for a sixteenth of the room.
   template <typename Draw>
   QImage picture(Key key, QSize size, QImage::Format format, Draw &&draw) {
-    if (format == QImage::Format_Invalid || size.isEmpty() ||
-        qint64(size.width()) * size.height() * 4 > bytes_ / 16)
+    if (!fits(size, format))
       return {};
-    if (const auto it = newer_.constFind(key); it != newer_.cend())
-      return *it;
-    if (const auto it = older_.constFind(key); it != older_.cend()) {
-      const QImage image = *it;
-      older_bytes_ -= image.sizeInBytes();
-      older_.erase(it);
-      keep(std::move(key), image);
+    if (QImage image = kept(key); !image.isNull())
       return image;
-    }
-    const size_t seen = qHash(key, 0);
-    if (!painted_once_.contains(seen)) {
-      if (painted_once_.size() >= seen_)
-        painted_once_.clear();
-      painted_once_.insert(seen);
+    if (!painted_again(key))
       return {};
-    }
-    painted_once_.remove(seen);
     QImage image(size, format);
     if (image.isNull())
       return {};
@@ -64,6 +50,44 @@ public:
     }
     keep(std::move(key), image);
     return image;
+  }
+
+  // The steps of picture(), for a caller that paints its pictures later.
+  bool fits(QSize size, QImage::Format format) const {
+    return format != QImage::Format_Invalid && !size.isEmpty() &&
+           qint64(size.width()) * size.height() * 4 <= bytes_ / 16;
+  }
+  QImage kept(const Key &key) {
+    if (const auto it = newer_.constFind(key); it != newer_.cend())
+      return *it;
+    const auto it = older_.constFind(key);
+    if (it == older_.cend())
+      return {};
+    QImage image = *it;
+    older_bytes_ -= image.sizeInBytes();
+    older_.erase(it);
+    keep(key, image);
+    return image;
+  }
+  // Whether `key` was painted once before; notes it when it was not.
+  bool painted_again(const Key &key) {
+    const size_t seen = qHash(key, 0);
+    if (painted_once_.remove(seen))
+      return true;
+    if (painted_once_.size() >= seen_)
+      painted_once_.clear();
+    painted_once_.insert(seen);
+    return false;
+  }
+  void keep(Key key, const QImage &image) {
+    if (newer_bytes_ + image.sizeInBytes() > bytes_ / 2) {
+      older_ = std::move(newer_);
+      older_bytes_ = newer_bytes_;
+      newer_.clear();
+      newer_bytes_ = 0;
+    }
+    newer_bytes_ += image.sizeInBytes();
+    newer_.insert(std::move(key), image);
   }
 
   void clear() {
@@ -77,17 +101,6 @@ public:
   qsizetype bytes_kept() const { return newer_bytes_ + older_bytes_; }
 
 private:
-  void keep(Key key, const QImage &image) {
-    if (newer_bytes_ + image.sizeInBytes() > bytes_ / 2) {
-      older_ = std::move(newer_);
-      older_bytes_ = newer_bytes_;
-      newer_.clear();
-      newer_bytes_ = 0;
-    }
-    newer_bytes_ += image.sizeInBytes();
-    newer_.insert(std::move(key), image);
-  }
-
   qsizetype bytes_;
   qsizetype seen_;
   QHash<Key, QImage> newer_;

@@ -1,7 +1,12 @@
+#include "toolkit/kept_frame.h"
+#include "toolkit/kept_item_delegate.h"
 #include "toolkit/text_cell_delegate.h"
 #include "toolkit/text_grid.h"
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QListWidget>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -45,6 +50,10 @@ private slots:
   void cell_pictures_paint_as_cells_do_data();
   void cell_pictures_paint_as_cells_do();
   void cell_pictures_stay_within_their_room();
+  void item_pictures_paint_as_items_do_data();
+  void item_pictures_paint_as_items_do();
+  void frame_pictures_paint_as_the_frame_does_data();
+  void frame_pictures_paint_as_the_frame_does();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -735,6 +744,187 @@ void TextGridTest::cell_pictures_stay_within_their_room() {
     QVERIFY(copied.delegate.picture_bytes_kept() <= room);
   }
   QVERIFY(copied.delegate.picture_bytes_kept() >= room / 4);
+}
+
+namespace {
+
+// A list of large plain lines on a solid background, as the frame screen
+// shows them; `kept` keeps pictures of its lines.
+struct Lines {
+  QListWidget list;
+  KeptItemDelegate *delegate = nullptr;
+  explicit Lines(bool kept) {
+    QPalette p = list.palette();
+    p.setColor(QPalette::Base, QColor(0xC0, 0xDC, 0xC0));
+    p.setColor(QPalette::Text, Qt::black);
+    list.setPalette(p);
+    QFont f;
+    f.setPixelSize(30);
+    list.setFont(f);
+    list.resize(300, 140);
+    if (kept) {
+      delegate = new KeptItemDelegate(4 << 20, &list);
+      list.setItemDelegate(delegate);
+    }
+    for (int i = 0; i < 3; ++i)
+      list.addItem(QString());
+  }
+  QImage picture() {
+    QImage image(list.size(), QImage::Format_RGB32);
+    list.render(&image);
+    return image;
+  }
+};
+
+} // namespace
+
+void TextGridTest::item_pictures_paint_as_items_do_data() {
+  // A line painted again as before is copied from a picture of it; the copy
+  // must be the very pixels that painting gives, and a line shown otherwise
+  // (taking turns with it) must never get its picture. A line with a look
+  // of its own is painted as usual.
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("other");
+  QTest::addColumn<std::function<void(QListWidget &)>>("setup");
+  QTest::addColumn<bool>("kept");
+  const auto nothing = [](QListWidget &) {};
+  QTest::newRow("other text") << "HEAT 2 RESULTS" << "HEAT 3 RESULTS"
+                              << std::function<void(QListWidget &)>(nothing) << true;
+  QTest::newRow("empty, other with text") << "" << "x" << std::function<void(QListWidget &)>(nothing)
+                                          << true;
+  QTest::newRow("selected line") << "1. A. RIDER" << "2. M. VOSS"
+                                 << std::function<void(QListWidget &)>([](QListWidget &l) {
+                                      l.setCurrentRow(1);
+                                    })
+                                 << true;
+  QTest::newRow("disabled") << "DNF" << "DNS"
+                            << std::function<void(QListWidget &)>([](QListWidget &l) {
+                                 l.setEnabled(false);
+                               })
+                            << true;
+  QTest::newRow("own background") << "12" << "13"
+                                   << std::function<void(QListWidget &)>([](QListWidget &l) {
+                                        l.item(1)->setBackground(Qt::yellow);
+                                        l.item(0)->setBackground(Qt::yellow);
+                                        l.item(2)->setBackground(Qt::yellow);
+                                      })
+                                   << false;
+  QTest::newRow("alternating rows") << "12" << "12"
+                                    << std::function<void(QListWidget &)>([](QListWidget &l) {
+                                         l.setAlternatingRowColors(true);
+                                       })
+                                    << true;
+}
+
+void TextGridTest::item_pictures_paint_as_items_do() {
+  QFETCH(QString, text);
+  QFETCH(QString, other);
+  QFETCH(std::function<void(QListWidget &)>, setup);
+  QFETCH(bool, kept);
+  Lines painted(false), copied(true);
+  setup(painted.list);
+  setup(copied.list);
+  for (int turn = 0; turn < 4; ++turn) {
+    // The middle line takes turns between the two texts; the others stay.
+    for (Lines *l : {&painted, &copied}) {
+      l->list.item(0)->setText(text);
+      l->list.item(1)->setText(turn % 2 ? other : text);
+      l->list.item(2)->setText(other);
+    }
+    QCOMPARE(copied.picture(), painted.picture());
+  }
+  QCOMPARE(copied.delegate->bytes_kept() > 0, kept);
+}
+
+namespace {
+
+// Counts the paint events that reach an object.
+struct PaintCount : QObject {
+  int paints = 0;
+  bool eventFilter(QObject *, QEvent *e) override {
+    paints += e->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+// A window of one colour with a captioned box, a chooser inside it.
+struct Chooser {
+  QWidget window;
+  QGroupBox *box = new QGroupBox(QStringLiteral("Sprints"), &window);
+  QComboBox *combo = new QComboBox(box);
+  PaintCount box_paints; // that reached the box itself
+  explicit Chooser(bool kept) {
+    QPalette p = window.palette();
+    p.setColor(QPalette::Window, QColor(0, 0, 0x80));
+    window.setPalette(p);
+    window.setAutoFillBackground(true);
+    window.resize(220, 120);
+    box->setGeometry(10, 10, 200, 100);
+    combo->setGeometry(16, 20, 150, 24);
+    combo->addItems({QStringLiteral("Sprint 1"), QStringLiteral("Sprint 2")});
+    // Filters run last installed first: this one sees what passed the box's.
+    box->installEventFilter(&box_paints);
+    if (kept)
+      keep_frame_pictures(box);
+  }
+  // The combo box's part of the window, as a repaint of it paints it.
+  QImage picture() {
+    QImage image(window.size(), QImage::Format_RGB32);
+    image.fill(Qt::red);
+    window.render(&image);
+    // The box makes its pictures once a painting is over.
+    QCoreApplication::sendPostedEvents();
+    return image;
+  }
+};
+
+} // namespace
+
+void TextGridTest::frame_pictures_paint_as_the_frame_does_data() {
+  // The part of a box painted again as before is copied from a picture of
+  // it; anything that changes how the box looks must paint it anew.
+  QTest::addColumn<std::function<void(Chooser &)>>("change");
+  QTest::addColumn<bool>("kept");
+  using Change = std::function<void(Chooser &)>;
+  QTest::newRow("nothing") << Change([](Chooser &) {}) << true;
+  QTest::newRow("chosen entry") << Change([](Chooser &c) { c.combo->setCurrentIndex(1); }) << true;
+  QTest::newRow("caption") << Change([](Chooser &c) { c.box->setTitle(QStringLiteral("Laps")); })
+                           << true;
+  QTest::newRow("caption colour") << Change([](Chooser &c) {
+    QPalette p = c.box->palette();
+    p.setColor(QPalette::WindowText, Qt::yellow);
+    c.box->setPalette(p);
+  }) << true;
+  QTest::newRow("background") << Change([](Chooser &c) {
+    QPalette p = c.window.palette();
+    p.setColor(QPalette::Window, Qt::darkGreen);
+    c.window.setPalette(p);
+  }) << true;
+  QTest::newRow("size") << Change([](Chooser &c) { c.box->resize(180, 90); }) << true;
+  QTest::newRow("see-through background") << Change([](Chooser &c) {
+    QPalette p = c.window.palette();
+    p.setColor(QPalette::Window, QColor(0, 0, 0x80, 100));
+    c.window.setPalette(p);
+  }) << false;
+}
+
+void TextGridTest::frame_pictures_paint_as_the_frame_does() {
+  QFETCH(std::function<void(Chooser &)>, change);
+  QFETCH(bool, kept);
+  Chooser painted(false), copied(true);
+  for (int turn = 0; turn < 3; ++turn)
+    QCOMPARE(copied.picture(), painted.picture());
+  const int before = copied.box_paints.paints;
+  QCOMPARE(copied.picture(), painted.picture());
+  // Copied, the box did not paint itself.
+  QCOMPARE(copied.box_paints.paints == before, true);
+  change(painted);
+  change(copied);
+  for (int turn = 0; turn < 3; ++turn)
+    QCOMPARE(copied.picture(), painted.picture());
+  const int after = copied.box_paints.paints;
+  QCOMPARE(copied.picture(), painted.picture());
+  QCOMPARE(copied.box_paints.paints == after, kept);
 }
 
 QTEST_MAIN(TextGridTest)
