@@ -24,7 +24,7 @@ KeptItemDelegate::KeptItemDelegate(qsizetype bytes, QObject *parent)
 
 size_t qHash(const KeptItemDelegate::Key &key, size_t seed) noexcept {
   return qHashMulti(seed, key.text, key.font, key.size.width(), key.size.height(), key.state,
-                    key.alignment, key.elide, key.base, key.text_colour, key.highlight,
+                    key.alignment, key.elide, key.direction, key.position, key.base, key.text_colour, key.highlight,
                     key.highlighted_text, int(key.format));
 }
 
@@ -57,6 +57,8 @@ void KeptItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
           int(opt.state),
           int(opt.displayAlignment),
           int(opt.textElideMode),
+          int(opt.direction),
+          int(opt.viewItemPosition),
           background.rgba64(),
           opt.palette.color(group, QPalette::Text).rgba64(),
           opt.palette.color(group, QPalette::Highlight).rgba64(),

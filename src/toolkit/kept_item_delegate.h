@@ -31,6 +31,8 @@ private:
     int state = 0;
     int alignment = 0;
     int elide = 0;
+    int direction = 0;
+    int position = 0; // in a row of items, for the selection's ends
     quint64 base = 0;
     quint64 text_colour = 0;
     quint64 highlight = 0;
