@@ -24,8 +24,8 @@ KeptItemDelegate::KeptItemDelegate(qsizetype bytes, QObject *parent)
 
 size_t qHash(const KeptItemDelegate::Key &key, size_t seed) noexcept {
   return qHashMulti(seed, key.text, key.font, key.size.width(), key.size.height(), key.state,
-                    key.alignment, key.elide, key.direction, key.position, key.base, key.text_colour, key.highlight,
-                    key.highlighted_text, int(key.format));
+                    key.alignment, key.elide, key.direction, key.position, key.base,
+                    key.text_colour, key.highlight, key.highlighted_text, int(key.format));
 }
 
 void KeptItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -40,8 +40,8 @@ void KeptItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
   initStyleOption(&opt, index);
   // The style clips an item to its rectangle; what it leaves unpainted is
   // the view's background, which the picture starts from.
-  constexpr auto own = QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasCheckIndicator |
-                       QStyleOptionViewItem::Alternate;
+  constexpr auto own = QStyleOptionViewItem::HasDecoration |
+                       QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::Alternate;
   if ((opt.features & own) || opt.backgroundBrush.style() != Qt::NoBrush) {
     QStyledItemDelegate::paint(painter, option, index);
     return;

@@ -89,6 +89,10 @@ QImage TextCellDelegate::picture(const QPainter *painter, QRect r, const TextCel
       (look.lines.isValid() && look.lines.alpha() != 255))
     return {};
   const QImage::Format format = format_for_copies(painter);
+  // Nothing to look up where nothing is kept (the packet log) or the cell
+  // would take the room of many (a wide log line).
+  if (!pictures_.fits(r.size(), format))
+    return {};
   PictureKey key{look.text,
                  std::min(chars, look.text.size()),
                  colours.background.rgba64(),
