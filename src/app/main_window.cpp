@@ -326,14 +326,16 @@ ApplyResult Tcommentator0_form::apply(PacketKind kind, QByteArrayView packet) {
 }
 
 QList<quint16> Tcommentator0_form::held_ports() const {
-  QList<quint16> held;
-  const quint16 ports[PacketReceiver::kListeners] = {state_.ports.first, state_.ports.second};
-  for (int i = 0; i < PacketReceiver::kListeners; ++i) {
-    const quint16 port = receiver_.is_open(i) ? receiver_.local_port(i) : ports[i];
-    if (receiver_.held_elsewhere(i, port))
-      held.append(port);
-  }
-  return held;
+  const quint16 wanted[PacketReceiver::kListeners] = {state_.ports.first, state_.ports.second};
+  std::array<quint16, PacketReceiver::kListeners> ports{};
+  for (int i = 0; i < PacketReceiver::kListeners; ++i)
+    ports[i] = receiver_.is_open(i) ? receiver_.local_port(i) : wanted[i];
+  const auto held = receiver_.held_elsewhere(ports);
+  QList<quint16> out;
+  for (int i = 0; i < PacketReceiver::kListeners; ++i)
+    if (held[i])
+      out.append(ports[i]);
+  return out;
 }
 
 void Tcommentator0_form::show_feed_state() {

@@ -5,6 +5,8 @@
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -44,35 +46,64 @@ quint64 socket_inode(const QUdpSocket &s) {
   return quint64(st.st_ino);
 }
 
-// Whether a table (/proc/net/udp or udp6) lists a socket on port other than
-// the one with inode own. Columns: slot, local address:port (hex), remote,
-// state, queues, timer, retransmits, uid, timeout, inode.
-bool table_lists_other(const QString &path, quint16 port, quint64 own) {
+// The whole of a socket table; empty when it cannot be read.
+QByteArray read_table(const QString &path) {
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly))
-    return false;
-  const QList<QByteArray> lines = f.readAll().split('\n');
-  for (qsizetype n = 1; n < lines.size(); ++n) {
-    const QList<QByteArray> cols = lines[n].simplified().split(' ');
-    if (cols.size() < 10)
-      continue;
-    const QByteArray &local = cols[1];
-    bool ok = false;
-    const uint p = local.mid(local.lastIndexOf(':') + 1).toUInt(&ok, 16);
-    if (ok && p == port && cols[9].toULongLong() != own)
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The next field of a table's line from `at` on, fields being parted by
+// spaces; `at` moves past it.
+QByteArrayView next_field(QByteArrayView line, qsizetype &at) {
+  while (at < line.size() && line[at] == ' ')
+    ++at;
+  const qsizetype begin = at;
+  while (at < line.size() && line[at] != ' ')
+    ++at;
+  return line.sliced(begin, at - begin);
+}
+
+} // namespace
+
+bool table_lists_other(QByteArrayView table, quint16 port, quint64 own) {
+  // Columns: slot, local address:port (hex), remote, state, queues, timer,
+  // retransmits, uid, timeout, inode. The first line names them.
+  qsizetype end = table.indexOf('\n');
+  while (end >= 0 && end < table.size()) {
+    const qsizetype begin = end + 1;
+    end = table.indexOf('\n', begin);
+    const QByteArrayView line = table.sliced(begin, (end < 0 ? table.size() : end) - begin);
+    qsizetype at = 0;
+    QByteArrayView fields[10];
+    for (QByteArrayView &f : fields)
+      f = next_field(line, at);
+    const QByteArrayView local = fields[1];
+    const qsizetype colon = local.lastIndexOf(':');
+    bool port_ok = false, inode_ok = false;
+    const uint p = colon < 0 ? 0 : local.sliced(colon + 1).toUInt(&port_ok, 16);
+    const quint64 inode = fields[9].toULongLong(&inode_ok);
+    if (port_ok && inode_ok && p == port && inode != own)
       return true;
   }
   return false;
 }
 
-} // namespace
-
-bool PacketReceiver::held_elsewhere(int i, quint16 port) const {
-  if (port == 0)
-    return false;
-  const quint64 own = socket_inode(*sockets_.at(i));
-  return table_lists_other(QStringLiteral("/proc/net/udp"), port, own) ||
-         table_lists_other(QStringLiteral("/proc/net/udp6"), port, own);
+std::array<bool, PacketReceiver::kListeners>
+PacketReceiver::held_elsewhere(const std::array<quint16, kListeners> &ports) const {
+  std::array<bool, kListeners> held{};
+  if (std::all_of(ports.begin(), ports.end(), [](quint16 p) { return p == 0; }))
+    return held;
+  // Once a second: each table is read once for all listeners.
+  const QByteArray tables[] = {read_table(QStringLiteral("/proc/net/udp")),
+                               read_table(QStringLiteral("/proc/net/udp6"))};
+  for (int i = 0; i < kListeners; ++i) {
+    if (ports[i] == 0)
+      continue;
+    const quint64 own = socket_inode(*sockets_.at(i));
+    for (const QByteArray &table : tables)
+      held[i] = held[i] || table_lists_other(table, ports[i], own);
+  }
+  return held;
 }
 
 PacketReceiver::OpenResult PacketReceiver::open(int i, quint16 port) {

@@ -11,6 +11,10 @@
 
 class QUdpSocket;
 
+// Whether a system socket table (the text of /proc/net/udp or udp6) lists a
+// socket bound to `port` other than the one with inode `own`.
+bool table_lists_other(QByteArrayView table, quint16 port, quint64 own);
+
 // The two UDP listeners. Every waiting datagram is read at once (a socket
 // whose datagram is left unread reports nothing more); datagrams are handed
 // on strictly in the order they were read, one at a time: a datagram read
@@ -49,10 +53,11 @@ public:
   bool is_open(int i) const;
   // The bound port (useful when opened on port 0).
   quint16 local_port(int i) const;
-  // Whether a socket other than listener i's own is bound to port: another
-  // program that takes datagrams meant for this one, or keeps the listener
-  // from opening at all. Read afresh from the system's socket table.
-  bool held_elsewhere(int i, quint16 port) const;
+  // For each listener, whether a socket other than its own is bound to its
+  // port (0: none): another program that takes datagrams meant for this one,
+  // or keeps the listener from opening at all. Read afresh from the system's
+  // socket tables.
+  std::array<bool, kListeners> held_elsewhere(const std::array<quint16, kListeners> &ports) const;
 
   // Dotted-decimal text of an IPv4 address.
   static QByteArray dotted(quint32 ipv4);

@@ -72,6 +72,8 @@ private slots:
   void burst_in_order_across_listeners();
   void address_change_applies_to_next_datagram();
   void port_held_by_another_program_is_logged();
+  void socket_table_lists_other_data();
+  void socket_table_lists_other();
 };
 
 void ReceptionTest::listeners_bound() {
@@ -314,6 +316,46 @@ void ReceptionTest::port_held_by_another_program_is_logged() {
   alone.show();
   QVERIFY(alone.log().lines().isEmpty());
   alone.hide();
+}
+
+void ReceptionTest::socket_table_lists_other_data() {
+  QTest::addColumn<QByteArray>("table");
+  QTest::addColumn<int>("port");
+  QTest::addColumn<qulonglong>("own");
+  QTest::addColumn<bool>("other");
+  // Lines as the system writes them: port 29105 is 71B1 in hex.
+  const QByteArray head = "   sl  local_address rem_address   st tx_queue rx_queue tr tm->when "
+                          "retrnsmt   uid  timeout inode ref pointer drops\n";
+  const auto v4 = [](const char *port, const char *inode) {
+    return QByteArray("  42: 00000000:") + port +
+           " 00000000:0000 07 00000000:00000000 00:00000000 00000000     0        0 " + inode +
+           " 2 0000000000000000 0\n";
+  };
+  QTest::newRow("only our own socket") << head + v4("71B1", "5001") << 29105 << 5001ULL << false;
+  QTest::newRow("another socket on the port")
+      << head + v4("71B1", "5001") + v4("71B1", "6002") << 29105 << 5001ULL << true;
+  QTest::newRow("another socket on another port")
+      << head + v4("71B1", "5001") + v4("71B0", "6002") << 29105 << 5001ULL << false;
+  QTest::newRow("last line without its line end")
+      << head + v4("71B1", "5001") + v4("71B1", "6002").chopped(1) << 29105 << 5001ULL << true;
+  QTest::newRow("an IPv6 socket on the port")
+      << QByteArray("  sl  local_address   remote_address   st\n"
+                    "  3: 00000000000000000000000000000000:71B1 "
+                    "00000000000000000000000000000000:0000 07 00000000:00000000 00:00000000 "
+                    "00000000     0        0 7003 2 0000000000000000 0\n")
+      << 29105 << 5001ULL << true;
+  QTest::newRow("the header alone") << head << 29105 << 5001ULL << false;
+  QTest::newRow("nothing read") << QByteArray() << 29105 << 5001ULL << false;
+  QTest::newRow("a cut line") << head + QByteArray("  42: 00000000:71B1 00000000:0000 07\n")
+                              << 29105 << 5001ULL << false;
+}
+
+void ReceptionTest::socket_table_lists_other() {
+  QFETCH(QByteArray, table);
+  QFETCH(int, port);
+  QFETCH(qulonglong, own);
+  QFETCH(bool, other);
+  QCOMPARE(table_lists_other(table, quint16(port), own), other);
 }
 
 QTEST_MAIN(ReceptionTest)
