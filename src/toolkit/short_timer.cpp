@@ -9,7 +9,11 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-ShortTimer::ShortTimer(std::function<void()> fire) : fire_(std::move(fire)) {
+ShortTimer::ShortTimer(std::function<void()> fire) : fire_(std::move(fire)) {}
+
+void ShortTimer::make() {
+  if (fd_ >= 0 || fallback_)
+    return;
   fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
   if (fd_ >= 0) {
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -32,6 +36,7 @@ ShortTimer::~ShortTimer() {
 }
 
 void ShortTimer::start(qint64 wait_ns) {
+  make();
   active_ = true;
   // Zero would disarm a timerfd: the shortest wait is a nanosecond.
   const qint64 ns = std::max<qint64>(1, wait_ns);
@@ -48,6 +53,8 @@ void ShortTimer::start(qint64 wait_ns) {
 
 void ShortTimer::stop() {
   active_ = false;
+  if (fd_ < 0 && !fallback_)
+    return;
   if (fallback_) {
     fallback_->stop();
     return;

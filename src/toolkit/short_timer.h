@@ -12,7 +12,9 @@ class QSocketNotifier;
 // a millisecond late: a picture held for the end of a 16.7 ms frame came
 // 17 to 17.7 ms after the last one. On Linux a timerfd counts nanoseconds;
 // where one cannot be made, a QTimer stands in (the wait rounded to the
-// nearest millisecond).
+// nearest millisecond). The descriptor is made on the first start: every
+// descriptor is watched on every turn of the event loop, and most of the
+// program's timers (those of windows that never show) never start.
 class ShortTimer {
 public:
   explicit ShortTimer(std::function<void()> fire);
@@ -27,6 +29,7 @@ public:
   bool active() const { return active_; }
 
 private:
+  void make();
   void expired();
 
   std::function<void()> fire_;

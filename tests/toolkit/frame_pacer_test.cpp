@@ -3,6 +3,7 @@
 #include "toolkit/short_timer.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPaintEvent>
@@ -243,18 +244,30 @@ void FramePacerTest::a_covered_window_paints_when_uncovered() {
 void FramePacerTest::short_timer_fires_once_for_its_last_start_data() {
   // Waits in nanoseconds; -1 stops the timer. An expiry already counted
   // when it is stopped or started again must not fire later.
+  // A timer never started holds no descriptor: the event loop watches
+  // every one on every turn.
   QTest::addColumn<QList<qint64>>("starts");
   QTest::addColumn<int>("fires");
-  QTest::newRow("a short wait") << QList<qint64>{200000} << 1;
-  QTest::newRow("no wait") << QList<qint64>{0} << 1;
-  QTest::newRow("stopped before it fires") << QList<qint64>{2000000, -1} << 0;
-  QTest::newRow("expired, then stopped") << QList<qint64>{1, -1} << 0;
-  QTest::newRow("started again while waiting") << QList<qint64>{1, 300000} << 1;
+  QTest::addColumn<int>("descriptors");
+  QTest::newRow("a short wait") << QList<qint64>{200000} << 1 << 1;
+  QTest::newRow("no wait") << QList<qint64>{0} << 1 << 1;
+  QTest::newRow("stopped before it fires") << QList<qint64>{2000000, -1} << 0 << 1;
+  QTest::newRow("expired, then stopped") << QList<qint64>{1, -1} << 0 << 1;
+  QTest::newRow("started again while waiting") << QList<qint64>{1, 300000} << 1 << 1;
+  QTest::newRow("never started") << QList<qint64>{} << 0 << 0;
+  QTest::newRow("stopped, never started") << QList<qint64>{-1} << 0 << 0;
 }
 
 void FramePacerTest::short_timer_fires_once_for_its_last_start() {
   QFETCH(QList<qint64>, starts);
   QFETCH(int, fires);
+  QFETCH(int, descriptors);
+  const auto open_descriptors = [] {
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+        .size();
+  };
+  const qsizetype before = open_descriptors();
   int fired = 0;
   ShortTimer timer([&] { ++fired; });
   for (qint64 ns : starts) {
@@ -270,6 +283,7 @@ void FramePacerTest::short_timer_fires_once_for_its_last_start() {
   spin(30);
   QCOMPARE(fired, fires);
   QCOMPARE(timer.active(), false);
+  QCOMPARE(open_descriptors() - before, qsizetype(descriptors));
 }
 
 QTEST_MAIN(FramePacerTest)
