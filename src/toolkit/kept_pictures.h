@@ -80,6 +80,12 @@ public:
     return false;
   }
   void keep(Key key, const QImage &image) {
+    // Kept again (a picture made after a paint that another paint beat):
+    // its old picture's bytes no longer count.
+    if (const auto it = newer_.constFind(key); it != newer_.cend()) {
+      newer_bytes_ -= it->sizeInBytes();
+      newer_.erase(it);
+    }
     if (newer_bytes_ + image.sizeInBytes() > bytes_ / 2) {
       older_ = std::move(newer_);
       older_bytes_ = newer_bytes_;

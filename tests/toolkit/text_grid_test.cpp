@@ -1,5 +1,6 @@
 #include "toolkit/kept_frame.h"
 #include "toolkit/kept_item_delegate.h"
+#include "toolkit/kept_pictures.h"
 #include "toolkit/text_cell_delegate.h"
 #include "toolkit/text_grid.h"
 
@@ -54,6 +55,7 @@ private slots:
   void item_pictures_paint_as_items_do();
   void frame_pictures_paint_as_the_frame_does_data();
   void frame_pictures_paint_as_the_frame_does();
+  void a_picture_kept_again_counts_once();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -925,6 +927,19 @@ void TextGridTest::frame_pictures_paint_as_the_frame_does() {
   const int after = copied.box_paints.paints;
   QCOMPARE(copied.picture(), painted.picture());
   QCOMPARE(copied.box_paints.paints == after, kept);
+}
+
+void TextGridTest::a_picture_kept_again_counts_once() {
+  // A box makes its picture after the paint that asked for it; two paints
+  // can ask before it is made, and the same picture is kept twice.
+  KeptPictures<int> pictures(1 << 20, 16);
+  QImage picture(10, 10, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  pictures.keep(1, picture);
+  pictures.keep(1, picture);
+  QCOMPARE(pictures.bytes_kept(), picture.sizeInBytes());
+  pictures.keep(2, picture);
+  QCOMPARE(pictures.bytes_kept(), 2 * picture.sizeInBytes());
 }
 
 QTEST_MAIN(TextGridTest)
