@@ -43,6 +43,9 @@ Tptsrace_commentator_form::Tptsrace_commentator_form(PtsraceModel &model, QWidge
   ComboBox1->setEditable(false);
   ComboBox1->setFont(sans_font_px(13, true));
   ComboBox1->setAccessibleName(QStringLiteral("Sprint"));
+  // Painted on the box's own colour: a new sprint then repaints the list
+  // alone, not the box and the window behind its rounded corners.
+  ComboBox1->setAutoFillBackground(true);
   StringGrid2 = new TextGrid(model_.sprint_table(), GroupBox2);
   StringGrid2->setAccessibleName(QStringLiteral("Sprint result"));
   Image1 = make_logo_label(this, QSize(275, 59));

@@ -39,6 +39,7 @@ private slots:
   void changed_cell_is_drawn_anew();
   void changed_cell_shows_where_it_lies_data();
   void changed_cell_shows_where_it_lies();
+  void selected_cells_show_highlighted();
   void fixed_rows_and_columns_stay_in_view();
   void grid_lines_show_on_cells_and_headings();
   void dragging_a_heading_border_sizes_a_column();
@@ -428,6 +429,26 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
   for (int i = 0; i < 5; ++i)
     QCoreApplication::processEvents();
   QCOMPARE(on_screen(), g.grid.grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
+void TextGridTest::selected_cells_show_highlighted() {
+  // Cells the user drags over show in the highlight colour, their
+  // neighbours as they were, whether painted whole or alone.
+  StandingsGrid g(1, QSize(260, 200));
+  QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
+  const QColor highlight = g.grid.palette().color(QPalette::Highlight);
+  const auto background_at = [&](int col, int row) {
+    const QModelIndex index = g.grid.grid().index(row, col);
+    const QPoint inside = g.grid.visualRect(index).topLeft() + QPoint(1, 1);
+    return g.grid.grab().toImage().pixelColor(g.grid.viewport()->mapTo(&g.grid, inside));
+  };
+  QVERIFY(background_at(2, 3) != highlight);
+  g.grid.selectionModel()->select(g.grid.grid().index(3, 2), QItemSelectionModel::Select);
+  for (int i = 0; i < 3; ++i)
+    QCoreApplication::processEvents();
+  QCOMPARE(background_at(2, 3), highlight);
+  QVERIFY(background_at(3, 3) != highlight);
+  QVERIFY(background_at(2, 4) != highlight);
 }
 
 void TextGridTest::fixed_rows_and_columns_stay_in_view() {
