@@ -433,7 +433,7 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
 
 void TextGridTest::selected_cells_show_highlighted() {
   // Cells the user drags over show in the highlight colour, their
-  // neighbours as they were, whether painted whole or alone.
+  // neighbours as they were.
   StandingsGrid g(1, QSize(260, 200));
   QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
   const QColor highlight = g.grid.palette().color(QPalette::Highlight);
