@@ -3,9 +3,9 @@
 #include "covered_stores.h"
 #include "steady_clock.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEvent>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -17,13 +17,18 @@ void post_update_request(QObject *window) {
   QCoreApplication::postEvent(window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
 }
 
+// A held request whose frame is over is handed to the window at once, from
+// the timer's own wake: posted, it would wake the event loop a second time
+// (a write, a read and a poll more for every held repaint).
+void send_update_request(QObject *window) {
+  QEvent request(QEvent::UpdateRequest);
+  QCoreApplication::sendEvent(window, &request);
+}
+
 } // namespace
 
 FramePacer::FramePacer(QObject *parent, Clock clock)
-    : QObject(parent), clock_(clock ? std::move(clock) : Clock(steady_ns)), next_turn_(new QTimer(this)) {
-  next_turn_->setSingleShot(true);
-  connect(next_turn_, &QTimer::timeout, this, [this] { painted_this_turn_ = false; });
-}
+    : QObject(parent), clock_(clock ? std::move(clock) : Clock(steady_ns)) {}
 
 FramePacer::~FramePacer() {
   if (QCoreApplication *app = QCoreApplication::instance())
@@ -36,7 +41,7 @@ void FramePacer::watch(QWidget *window) {
   if (!window || windows_.count(window))
     return;
   Window &w = windows_[window];
-  w.frame = std::make_unique<FrameThrottle>([window] { post_update_request(window); }, clock_);
+  w.frame = std::make_unique<FrameThrottle>([window] { send_update_request(window); }, clock_);
   connect(window, &QObject::destroyed, this, &FramePacer::forget);
   // One filter on the application sees both a window's update requests and
   // the paints of its widgets: a repaint is timed by its first paint, which
@@ -46,6 +51,14 @@ void FramePacer::watch(QWidget *window) {
     if (QCoreApplication *app = QCoreApplication::instance()) {
       app->installEventFilter(this);
       filtering_ = true;
+    }
+  }
+  // A turn of the event loop ends when its dispatcher wakes from it; a
+  // timer marking it cost a turn of its own, with a poll, after every paint.
+  if (!turns_watched_) {
+    if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance(thread())) {
+      connect(d, &QAbstractEventDispatcher::awake, this, [this] { painted_this_turn_ = false; });
+      turns_watched_ = true;
     }
   }
 }
@@ -129,8 +142,8 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
     return true;
   }
   w.passed = true;
-  painted_this_turn_ = true;
-  next_turn_->start(0);
+  // Without a dispatcher to tell when the turn ends, none is waited for.
+  painted_this_turn_ = turns_watched_;
   return false;
 }
 

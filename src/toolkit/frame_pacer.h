@@ -8,7 +8,6 @@
 #include <memory>
 #include <unordered_map>
 
-class QTimer;
 class QWidget;
 
 // Paints each watched window at most once per display frame, whatever the
@@ -16,7 +15,7 @@ class QWidget;
 // the first change; when datagrams arrive one by one, every one of them would
 // repaint every window it touches, and painting costs far more than applying.
 // An update request that comes sooner than a frame after the window's last
-// repaint is held and posted again when the frame is over, so the window then
+// repaint is held and sent again when the frame is over, so the window then
 // paints everything that changed meanwhile in one pass. Windows paint one at
 // a time, with a turn of the event loop between two of them: datagrams that
 // came meanwhile are read before the next window paints, instead of waiting
@@ -55,7 +54,7 @@ protected:
 private:
   struct Window {
     // Timed by the first paint of its last repaint; a held request is
-    // posted again when the frame is over.
+    // sent again when the frame is over.
     std::unique_ptr<FrameThrottle> frame;
     bool passed = false; // a request went through, its paint is to come
     bool covered = false; // a request is held until the window is uncovered
@@ -75,5 +74,5 @@ private:
   qint64 hold_began_ns_ = 0;
   bool painted_this_turn_ = false;
   bool filtering_ = false;
-  QTimer *next_turn_ = nullptr;
+  bool turns_watched_ = false;
 };
