@@ -1,5 +1,6 @@
 #include "text_grid.h"
 
+#include "kept_frame.h"
 #include "protocol/text8.h"
 #include "text_cell_delegate.h"
 #include "view_changes.h"
@@ -517,6 +518,7 @@ void TextGrid::set_up() {
     // moves (a table that changes its shape) then repaints alone, not the
     // frame and the box behind it as well.
     bar->setAutoFillBackground(true);
+    keep_bar_pictures(bar);
   }
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, top_->horizontalScrollBar(),
           &QScrollBar::setValue);

@@ -870,25 +870,34 @@ struct PaintCount : QObject {
   }
 };
 
-// A window of one colour with a captioned box, a chooser inside it.
+// A window of one colour with a captioned box, a chooser inside it, and a
+// table's scroll bar beside it.
 struct Chooser {
   QWidget window;
   QGroupBox *box = new QGroupBox(QStringLiteral("Sprints"), &window);
   QComboBox *combo = new QComboBox(box);
+  QScrollBar *bar = new QScrollBar(Qt::Vertical, &window);
   PaintCount box_paints; // that reached the box itself
+  PaintCount bar_paints;
   explicit Chooser(bool kept) {
     QPalette p = window.palette();
     p.setColor(QPalette::Window, QColor(0, 0, 0x80));
     window.setPalette(p);
     window.setAutoFillBackground(true);
-    window.resize(220, 120);
+    window.resize(240, 120);
     box->setGeometry(10, 10, 200, 100);
     combo->setGeometry(16, 20, 150, 24);
     combo->addItems({QStringLiteral("Sprint 1"), QStringLiteral("Sprint 2")});
     // Filters run last installed first: this one sees what passed the box's.
     box->installEventFilter(&box_paints);
-    if (kept)
+    bar->setGeometry(216, 4, 16, 112);
+    bar->setRange(0, 40);
+    bar->setAutoFillBackground(true);
+    bar->installEventFilter(&bar_paints);
+    if (kept) {
       keep_frame_pictures(box);
+      keep_bar_pictures(bar);
+    }
   }
   // The combo box's part of the window, as a repaint of it paints it.
   QImage picture() {
@@ -908,46 +917,61 @@ void TextGridTest::frame_pictures_paint_as_the_frame_does_data() {
   // it; anything that changes how the box looks must paint it anew.
   QTest::addColumn<std::function<void(Chooser &)>>("change");
   QTest::addColumn<bool>("kept");
+  QTest::addColumn<bool>("of_bar"); // whose paints are counted: the bar's, or the box's
   using Change = std::function<void(Chooser &)>;
-  QTest::newRow("nothing") << Change([](Chooser &) {}) << true;
-  QTest::newRow("chosen entry") << Change([](Chooser &c) { c.combo->setCurrentIndex(1); }) << true;
+  QTest::newRow("nothing") << Change([](Chooser &) {}) << true << false;
+  QTest::newRow("chosen entry") << Change([](Chooser &c) { c.combo->setCurrentIndex(1); }) << true << false;
   QTest::newRow("caption") << Change([](Chooser &c) { c.box->setTitle(QStringLiteral("Laps")); })
-                           << true;
+                           << true << false;
   QTest::newRow("caption colour") << Change([](Chooser &c) {
     QPalette p = c.box->palette();
     p.setColor(QPalette::WindowText, Qt::yellow);
     c.box->setPalette(p);
-  }) << true;
+  }) << true << false;
   QTest::newRow("background") << Change([](Chooser &c) {
     QPalette p = c.window.palette();
     p.setColor(QPalette::Window, Qt::darkGreen);
     c.window.setPalette(p);
-  }) << true;
-  QTest::newRow("size") << Change([](Chooser &c) { c.box->resize(180, 90); }) << true;
+  }) << true << false;
+  QTest::newRow("size") << Change([](Chooser &c) { c.box->resize(180, 90); }) << true << false;
   QTest::newRow("see-through background") << Change([](Chooser &c) {
     QPalette p = c.window.palette();
     p.setColor(QPalette::Window, QColor(0, 0, 0x80, 100));
     c.window.setPalette(p);
-  }) << false;
+  }) << false << false;
+  QTest::newRow("bar moved") << Change([](Chooser &c) { c.bar->setValue(7); }) << true << true;
+  QTest::newRow("bar range") << Change([](Chooser &c) { c.bar->setRange(0, 4); }) << true << true;
+  QTest::newRow("bar length") << Change([](Chooser &c) { c.bar->resize(16, 80); }) << true << true;
+  QTest::newRow("bar off") << Change([](Chooser &c) { c.bar->setEnabled(false); }) << true << true;
+  QTest::newRow("bar under the mouse") << Change([](Chooser &c) {
+    c.bar->setAttribute(Qt::WA_UnderMouse);
+  }) << false << true;
+  QTest::newRow("see-through bar") << Change([](Chooser &c) {
+    QPalette p = c.bar->palette();
+    p.setColor(c.bar->backgroundRole(), QColor(0, 0x80, 0, 100));
+    c.bar->setPalette(p);
+  }) << false << true;
 }
 
 void TextGridTest::frame_pictures_paint_as_the_frame_does() {
   QFETCH(std::function<void(Chooser &)>, change);
   QFETCH(bool, kept);
+  QFETCH(bool, of_bar);
   Chooser painted(false), copied(true);
+  const PaintCount &paints = of_bar ? copied.bar_paints : copied.box_paints;
   for (int turn = 0; turn < 3; ++turn)
     QCOMPARE(copied.picture(), painted.picture());
-  const int before = copied.box_paints.paints;
+  const int before = paints.paints;
   QCOMPARE(copied.picture(), painted.picture());
-  // Copied, the box did not paint itself.
-  QCOMPARE(copied.box_paints.paints == before, true);
+  // Copied, the widget did not paint itself.
+  QCOMPARE(paints.paints == before, true);
   change(painted);
   change(copied);
   for (int turn = 0; turn < 3; ++turn)
     QCOMPARE(copied.picture(), painted.picture());
-  const int after = copied.box_paints.paints;
+  const int after = paints.paints;
   QCOMPARE(copied.picture(), painted.picture());
-  QCOMPARE(copied.box_paints.paints == after, kept);
+  QCOMPARE(paints.paints == after, kept);
 }
 
 void TextGridTest::a_picture_kept_again_counts_once() {
