@@ -64,6 +64,14 @@ size_t qHash(const Look &k, size_t seed) noexcept {
   return qHashRange(k.state.begin(), k.state.end(), seed);
 }
 
+// Whether `w` looks otherwise in an active window. Qt repaints a widget on
+// its window's activation only when its colours for the two differ, and so
+// does this: a screen brought forward paints before its activation arrives,
+// and a picture keyed on the activation was never made.
+bool active_look(const QWidget *w) {
+  return w->isActiveWindow() && !w->palette().isEqual(QPalette::Active, QPalette::Inactive);
+}
+
 // What every look shares; `under` is the colour painted under the widget.
 Look common_look(const QWidget *w, QRect part, QColor under, QImage::Format format) {
   Look look;
@@ -148,7 +156,7 @@ void keep_frame_pictures(QGroupBox *box) {
       return std::nullopt;
     Look look = common_look(box, part, under, format);
     look.text = box->title();
-    look.state = {int(box->alignment()),  int(box->isEnabled()),   int(box->isActiveWindow()),
+    look.state = {int(box->alignment()),  int(box->isEnabled()),   int(active_look(box)),
                   int(box->isCheckable()), int(box->isChecked()),  int(box->isFlat()),
                   int(box->hasFocus()),    int(box->underMouse())};
     return look;
@@ -164,7 +172,7 @@ void keep_bar_pictures(QScrollBar *bar) {
     Look look = common_look(bar, part, under, format);
     look.state = {int(bar->orientation()) | int(bar->invertedAppearance()) << 2 |
                       int(bar->invertedControls()) << 3 | int(bar->isEnabled()) << 4 |
-                      int(bar->isActiveWindow()) << 5 | int(bar->hasFocus()) << 6,
+                      int(active_look(bar)) << 5 | int(bar->hasFocus()) << 6,
                   bar->minimum(),
                   bar->maximum(),
                   bar->value(),

@@ -57,6 +57,7 @@ private slots:
   void frame_pictures_paint_as_the_frame_does_data();
   void frame_pictures_paint_as_the_frame_does();
   void a_picture_kept_again_counts_once();
+  void a_picture_is_made_across_an_activation();
 };
 
 void TextGridTest::counts_never_below_one_data() {
@@ -900,12 +901,13 @@ struct Chooser {
     }
   }
   // The combo box's part of the window, as a repaint of it paints it.
-  QImage picture() {
+  QImage picture(bool then_make_pictures = true) {
     QImage image(window.size(), QImage::Format_RGB32);
     image.fill(Qt::red);
     window.render(&image);
     // The box makes its pictures once a painting is over.
-    QCoreApplication::sendPostedEvents();
+    if (then_make_pictures)
+      QCoreApplication::sendPostedEvents();
     return image;
   }
 };
@@ -985,6 +987,21 @@ void TextGridTest::a_picture_kept_again_counts_once() {
   QCOMPARE(pictures.bytes_kept(), picture.sizeInBytes());
   pictures.keep(2, picture);
   QCOMPARE(pictures.bytes_kept(), 2 * picture.sizeInBytes());
+}
+
+void TextGridTest::a_picture_is_made_across_an_activation() {
+  // A screen brought forward paints before its activation arrives, and the
+  // picture is made after: with the same colours for an active window, the
+  // activation changes nothing and the next paint is copied.
+  Chooser painted(false), copied(true);
+  QCOMPARE(copied.picture(), painted.picture());
+  QCOMPARE(copied.picture(false), painted.picture(false));
+  QApplication::setActiveWindow(&copied.window);
+  QVERIFY(copied.bar->isActiveWindow());
+  QCoreApplication::sendPostedEvents();
+  const int before = copied.bar_paints.paints;
+  QCOMPARE(copied.picture(), painted.picture());
+  QCOMPARE(copied.bar_paints.paints, before);
 }
 
 QTEST_MAIN(TextGridTest)
