@@ -507,11 +507,6 @@ void TextGrid::set_up() {
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
 
-  top_ = make_part(QStringLiteral("Headings"));
-  left_ = make_part(QStringLiteral("Row headings"));
-  corner_ = make_part(QStringLiteral("Corner headings"));
-  // The fixed parts follow the scrolling part, never the other way round:
-  // they cannot scroll by themselves (see eventFilter).
   for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
     connect(bar, &QScrollBar::valueChanged, this, [this] { forget_asked(); });
     // A bar that paints its whole rectangle itself: one that comes, goes or
@@ -520,14 +515,6 @@ void TextGrid::set_up() {
     bar->setAutoFillBackground(true);
     keep_bar_pictures(bar);
   }
-  connect(horizontalScrollBar(), &QScrollBar::valueChanged, top_->horizontalScrollBar(),
-          &QScrollBar::setValue);
-  connect(verticalScrollBar(), &QScrollBar::valueChanged, left_->verticalScrollBar(),
-          &QScrollBar::setValue);
-  connect(top_->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
-          [this] { top_->horizontalScrollBar()->setValue(horizontalScrollBar()->value()); });
-  connect(left_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
-          [this] { left_->verticalScrollBar()->setValue(verticalScrollBar()->value()); });
 
   connect(&model_, &TextGridModel::geometry_changed, this, &TextGrid::sync_geometry);
   connect(&model_, &TextGridModel::col_width_changed, this, &TextGrid::sync_col_width);
@@ -559,7 +546,40 @@ QTableView *TextGrid::make_part(const QString &name) {
   return v;
 }
 
-QList<QTableView *> TextGrid::parts() const { return {top_, left_, corner_}; }
+QTableView *TextGrid::add_part(QTableView *&part) {
+  if (part)
+    return part;
+  part = make_part(&part == &top_    ? QStringLiteral("Headings")
+                   : &part == &left_ ? QStringLiteral("Row headings")
+                                     : QStringLiteral("Corner headings"));
+  part->setPalette(palette());
+  // The fixed parts follow the scrolling part, never the other way round:
+  // they cannot scroll by themselves (see eventFilter).
+  if (part == top_) {
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, top_->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(top_->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { top_->horizontalScrollBar()->setValue(horizontalScrollBar()->value()); });
+  }
+  if (part == left_) {
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, left_->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(left_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { left_->verticalScrollBar()->setValue(verticalScrollBar()->value()); });
+  }
+  if (part != left_)
+    part->viewport()->setMouseTracking(sizing_);
+  place_parts();
+  return part;
+}
+
+QList<QTableView *> TextGrid::parts() const {
+  QList<QTableView *> made;
+  for (QTableView *p : {top_, left_, corner_})
+    if (p)
+      made.append(p);
+  return made;
+}
 
 void TextGrid::set_scroll_bars(Qt::ScrollBarPolicy horizontal, Qt::ScrollBarPolicy vertical) {
   setHorizontalScrollBarPolicy(horizontal);
@@ -577,6 +597,8 @@ void TextGrid::set_column_sizing(bool on) {
   sizing_ = on;
   drag_.col = -1;
   for (QTableView *p : {top_, corner_}) {
+    if (!p)
+      continue;
     p->viewport()->setMouseTracking(on);
     p->viewport()->unsetCursor();
   }
@@ -599,13 +621,13 @@ void TextGrid::sync_fixed() {
   // The scrolling part hides the fixed sections; the fixed parts show them.
   for (int r = 0; r < std::max(fixed_rows, hidden_rows_) && r < model_.row_count(); ++r) {
     setRowHidden(r, r < fixed_rows);
-    if (left_->model() == &model_)
+    if (left_ && left_->model() == &model_)
       left_->setRowHidden(r, r < fixed_rows);
   }
   hidden_rows_ = fixed_rows;
   for (int c = 0; c < std::max(fixed_cols, hidden_cols_) && c < model_.col_count(); ++c) {
     setColumnHidden(c, c < fixed_cols);
-    if (top_->model() == &model_)
+    if (top_ && top_->model() == &model_)
       top_->setColumnHidden(c, c < fixed_cols);
   }
   hidden_cols_ = fixed_cols;
@@ -629,9 +651,14 @@ void TextGrid::sync_fixed() {
   };
   set_shown(h, fixed_rows > 0);
   set_shown(v, fixed_cols > 0);
-  set_shown(top_, fixed_rows > 0);
-  set_shown(left_, fixed_cols > 0);
-  set_shown(corner_, fixed_rows > 0 && fixed_cols > 0);
+  // A part is made the first time it shows.
+  const auto set_part_shown = [this, &set_shown](QTableView *&part, bool shown) {
+    if (part || shown)
+      set_shown(add_part(part), shown);
+  };
+  set_part_shown(top_, fixed_rows > 0);
+  set_part_shown(left_, fixed_cols > 0);
+  set_part_shown(corner_, fixed_rows > 0 && fixed_cols > 0);
   // A change of the counts or widths alone is laid out by the table itself.
   if (changed)
     updateGeometries();
@@ -704,7 +731,7 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
   // A screen reader hears of the change through each view's own handling.
   if (QAccessible::isActive()) {
     for (const QTableView *v : views)
-      if (v->model() == &model_)
+      if (v && v->model() == &model_)
         pass_change_to_view(const_cast<QTableView *>(v), top_left, bottom_right, roles);
     return;
   }
@@ -717,7 +744,7 @@ void TextGrid::cells_changed(const QModelIndex &top_left, const QModelIndex &bot
   if (roles.isEmpty() || cells <= 0 || cells > kCellsOneByOne) {
     forget_asked();
     for (const QTableView *v : views)
-      if (v->isVisible())
+      if (v && v->isVisible())
         v->viewport()->update();
     return;
   }
@@ -731,7 +758,7 @@ void TextGrid::ask_repaint(int col, int row) {
   // would first lay out what a change of the counts left to lay out, which
   // repaints the whole part anyway.
   QTableView *v = part_showing(col, row);
-  if (!v->isVisible() || v->isColumnHidden(col) || v->isRowHidden(row))
+  if (!v || !v->isVisible() || v->isColumnHidden(col) || v->isRowHidden(row))
     return;
   // A cell that changes many times between two repaints asks once.
   const quint32 key = quint32(col) << 16 | quint32(row);
@@ -774,17 +801,19 @@ void TextGrid::paintEvent(QPaintEvent *event) {
 }
 
 void TextGrid::place_parts() {
-  // Called by the base class while it is being built, before the parts exist.
-  if (!corner_)
-    return;
   const QRect vp = viewport()->geometry();
   const int h = model_.fixed_rows() > 0 ? model_.fixed_height() : 0;
   const int w = model_.fixed_cols() > 0 ? model_.fixed_width() : 0;
-  top_->setGeometry(vp.left(), vp.top() - h, vp.width(), h);
-  left_->setGeometry(vp.left() - w, vp.top(), w, vp.height());
-  corner_->setGeometry(vp.left() - w, vp.top() - h, w, h);
-  top_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
-  left_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+  if (top_) {
+    top_->setGeometry(vp.left(), vp.top() - h, vp.width(), h);
+    top_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+  }
+  if (left_) {
+    left_->setGeometry(vp.left() - w, vp.top(), w, vp.height());
+    left_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+  }
+  if (corner_)
+    corner_->setGeometry(vp.left() - w, vp.top() - h, w, h);
 }
 
 void TextGrid::sync_colours() {
@@ -804,7 +833,7 @@ void TextGrid::sync_colours() {
 
 QModelIndex TextGrid::cell_at(QPoint pos) const {
   for (QTableView *p : {corner_, top_, left_}) {
-    if (!p->isHidden() && p->geometry().contains(pos))
+    if (p && !p->isHidden() && p->geometry().contains(pos))
       return p->indexAt(p->viewport()->mapFrom(this, pos));
   }
   if (viewport()->geometry().contains(pos))
@@ -813,21 +842,21 @@ QModelIndex TextGrid::cell_at(QPoint pos) const {
 }
 
 int TextGrid::shown_col_width(int col) const {
-  return col < model_.fixed_cols() ? left_->columnWidth(col) : columnWidth(col);
+  return col < model_.fixed_cols() && left_ ? left_->columnWidth(col) : columnWidth(col);
 }
 
 int TextGrid::shown_row_height(int row) const {
-  return row < model_.fixed_rows() ? top_->rowHeight(row) : rowHeight(row);
+  return row < model_.fixed_rows() && top_ ? top_->rowHeight(row) : rowHeight(row);
 }
 
 int TextGrid::right_edge(int col) const {
-  if (col < model_.fixed_cols())
+  if (col < model_.fixed_cols() && corner_)
     return corner_->x() + corner_->columnViewportPosition(col) + corner_->columnWidth(col);
   return viewport()->x() + columnViewportPosition(col) + columnWidth(col);
 }
 
 int TextGrid::border_at(QPoint pos) const {
-  if (!sizing_ || model_.fixed_rows() == 0 || top_->isHidden())
+  if (!sizing_ || model_.fixed_rows() == 0 || !top_ || top_->isHidden())
     return -1;
   if (pos.y() < top_->y() || pos.y() >= top_->y() + top_->height())
     return -1;
@@ -901,8 +930,8 @@ bool TextGrid::viewportEvent(QEvent *event) {
 
 bool TextGrid::eventFilter(QObject *watched, QEvent *event) {
   QWidget *part_viewport = nullptr;
-  for (QTableView *p : parts())
-    if (watched == p->viewport())
+  for (QTableView *p : {top_, left_, corner_})
+    if (p && watched == p->viewport())
       part_viewport = p->viewport();
   if (!part_viewport)
     return QTableView::eventFilter(watched, event);

@@ -175,6 +175,10 @@ protected:
 
 private:
   QTableView *make_part(const QString &name);
+  // The fixed part in `part` (one of top_, left_, corner_), made now if it
+  // was not yet.
+  QTableView *add_part(QTableView *&part);
+  // The fixed parts made so far.
   QList<QTableView *> parts() const;
   int right_edge(int col) const;
   bool size_column(QWidget *viewport, QEvent *event);
@@ -207,7 +211,9 @@ private:
   static constexpr qsizetype kPictureBytes = 2 << 20;
   TextCellDelegate *delegate_ = nullptr;
   QStyle *cell_style_ = nullptr; // the application's, less the cells' row panels
-  // The fixed rows (top_), the fixed columns (left_) and where they meet.
+  // The fixed rows (top_), the fixed columns (left_) and where they meet;
+  // each is made when it first shows (most tables have no fixed columns, and
+  // a part is a table view of its own, about twenty widgets).
   QTableView *top_ = nullptr;
   QTableView *left_ = nullptr;
   QTableView *corner_ = nullptr;

@@ -354,7 +354,7 @@ void TextGridTest::changed_cell_shows_where_it_lies_data() {
   QTest::addColumn<bool>("in_view");
   QTest::addColumn<bool>("reshaped"); // the counts changed just before
   QTest::addColumn<int>("then_scrolled"); // rows scrolled, then the cell changed again
-  QTest::addColumn<bool>("late_heading_column"); // fixed column set after showing
+  QTest::addColumn<bool>("late_heading_column"); // fixed column set after showing and scrolling
   QTest::newRow("corner") << 0 << 0 << false << true << false << 0 << false;
   QTest::newRow("heading row") << 2 << 0 << false << true << false << 0 << false;
   QTest::newRow("heading column") << 0 << 3 << false << true << false << 0 << false;
@@ -376,6 +376,10 @@ void TextGridTest::changed_cell_shows_where_it_lies_data() {
   QTest::newRow("corner shown late") << 0 << 0 << false << true << false << 0 << true;
   QTest::newRow("cell, heading column shown late") << 2 << 3 << false << true << false << 0
                                                    << true;
+  QTest::newRow("heading column shown late, scrolled")
+      << 0 << 58 << true << true << false << 0 << true;
+  QTest::newRow("heading column shown late, changed, scrolled, changed")
+      << 0 << 8 << false << true << false << 3 << true;
 }
 
 void TextGridTest::changed_cell_shows_where_it_lies() {
@@ -390,12 +394,12 @@ void TextGridTest::changed_cell_shows_where_it_lies() {
   QFETCH(bool, late_heading_column);
   StandingsGrid g(late_heading_column ? 0 : 1, QSize(260, 200));
   QVERIFY(QTest::qWaitForWindowExposed(&g.grid));
-  if (late_heading_column)
-    g.grid.grid().set_fixed_cols(1);
   if (scrolled) {
     g.grid.scrollToBottom();
     g.grid.horizontalScrollBar()->setValue(g.grid.horizontalScrollBar()->maximum());
   }
+  if (late_heading_column)
+    g.grid.grid().set_fixed_cols(1);
   QCoreApplication::processEvents();
   const auto on_screen = [&] {
     return g.grid.screen()->grabWindow(g.grid.winId()).toImage().convertToFormat(
