@@ -114,6 +114,7 @@ int main(int argc, char **argv) {
            .arg(kRate)
            .arg(kRuns));
 
+  machine_note();
   Program program;
   PaintCounter paints;
   paints.track_covering(program.shown_windows());
@@ -145,8 +146,11 @@ int main(int argc, char **argv) {
   figure("latency.lost", double(lost), "datagrams", "0", lost == 0);
   figure_runs("latency.applied_to_painted_p99", each(&Run::paint_p99), "ms", "<= 17",
               [](double m) { return m <= 17; });
-  figure_runs("latency.applied_to_painted_max", each(&Run::paint_max), "ms", "<= 17",
-              [&](double m) { return m <= 17 && never_painted == 0; });
+  // A change made just after its window painted waits that window's whole
+  // frame, and then maybe one other window's paint: two frames at most, as
+  // at the real rate.
+  figure_runs("latency.applied_to_painted_max", each(&Run::paint_max), "ms", "<= 33",
+              [&](double m) { return m <= 33 && never_painted == 0; });
   if (never_painted)
     note(QStringLiteral("%1 changes never painted").arg(never_painted));
   if (held_covered)

@@ -109,6 +109,7 @@ int main(int argc, char **argv) {
            .arg(mix.size())
            .arg(kWindow));
 
+  machine_note();
   // Each run drains the bare sockets, then the program, so that the ratio
   // compares two rates taken moments apart.
   Program program;
