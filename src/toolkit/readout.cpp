@@ -8,7 +8,8 @@
 
 namespace {
 
-// Below this the figures of a seven-segment face run together.
+// Below half its width a face's letters, and a seven-segment face's
+// figures, run together.
 constexpr int kMinStretch = 50;
 constexpr int kMinPixels = 8;
 
@@ -25,23 +26,35 @@ qreal text_width(const QString &text, const QFont &font) {
 
 } // namespace
 
-QFont fit_readout_font(const QString &text, const QFont &face, int width) {
+QFont condense_to_fit(const QString &text, const QFont &face, int width) {
   QFont f = face;
-  f.setStretch(QFont::Unstretched);
   if (text.isEmpty() || width <= 0)
     return f;
   const qreal full = text_width(text, f);
   if (full <= width)
     return f;
+  // A face asking for no particular stretch is drawn unstretched.
+  const int from = f.stretch() > 0 ? f.stretch() : int(QFont::Unstretched);
   // Rounding in the glyphs' metrics can leave a text a pixel too wide at
   // the stretch worked out: step down until it fits.
-  int stretch = std::clamp(int(std::floor(100 * width / full)), kMinStretch, 100);
+  int stretch = std::clamp(int(std::floor(from * width / full)), kMinStretch, from);
   for (; stretch >= kMinStretch; --stretch) {
     f.setStretch(stretch);
     if (text_width(text, f) <= width)
       return f;
   }
   f.setStretch(kMinStretch);
+  return f;
+}
+
+QFont fit_readout_font(const QString &text, const QFont &face, int width) {
+  QFont f = face;
+  f.setStretch(QFont::Unstretched);
+  if (text.isEmpty() || width <= 0)
+    return f;
+  f = condense_to_fit(text, f, width);
+  if (text_width(text, f) <= width)
+    return f;
   const qreal pixels = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
   int size = std::max(kMinPixels, int(std::floor(pixels * width / text_width(text, f))));
   for (; size > kMinPixels; --size) {

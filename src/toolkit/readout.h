@@ -11,6 +11,11 @@
 // Large digital read-outs must never lose a digit: a time with its first
 // figure cut off is a wrong time.
 
+// The face narrowed, at its height, until the whole text fits a width: the
+// face itself when the text fits; the narrowest that still reads well when
+// nothing does (the text is then cut).
+QFont condense_to_fit(const QString &text, const QFont &face, int width);
+
 // The face to draw a read-out's text with so that the whole text fits a
 // width: the face itself when the text fits; otherwise the same height,
 // condensed until it fits; and only when condensing as far as still reads

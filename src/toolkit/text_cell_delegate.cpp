@@ -1,7 +1,9 @@
 #include "text_cell_delegate.h"
 
 #include "protocol/text8.h"
+#include "readout.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -14,7 +16,7 @@ TextCellDelegate::TextCellDelegate(Look look, Size size, qsizetype kept, qsizety
 
 size_t qHash(const TextCellDelegate::PictureKey &key, size_t seed) noexcept {
   return qHashMulti(seed, key.text, key.chars, key.background, key.text_colour, key.lines,
-                    key.size.width(), key.size.height(), int(key.format));
+                    key.size.width(), key.size.height(), int(key.format), key.narrowed);
 }
 
 void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -29,6 +31,7 @@ void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
       selected ? option.palette.color(QPalette::HighlightedText) : look.text_colour};
   // How much of the text can show; none when the cell has no room for it.
   qsizetype chars = 0;
+  std::optional<Narrowed> narrow;
   if (!look.text.isEmpty()) {
     const QRect inner = r.adjusted(2, 0, look.lines.isValid() ? -3 : -2, 0);
     const int visible_right =
@@ -36,18 +39,40 @@ void TextCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     if (inner.width() > 0 && visible_right > inner.left()) {
       use_font(look.font);
       chars = chars_to_fill(look.text, visible_right - inner.left());
+      if (look.narrow_to_fit)
+        narrow = narrowed(look.text, inner.width());
     }
   }
-  const QImage kept = picture(painter, r, look, colours, chars);
+  const QImage kept = picture(painter, r, look, colours, chars, narrow);
   if (!kept.isNull()) {
     painter->drawImage(r.topLeft(), kept);
     return;
   }
-  draw(painter, r, look, colours, chars);
+  draw(painter, r, look, colours, chars, narrow);
+}
+
+std::optional<TextCellDelegate::Narrowed> TextCellDelegate::narrowed(const QString &text,
+                                                                     int width) const {
+  std::pair<int, QString> key(width, text);
+  if (const auto it = narrowed_.constFind(key); it != narrowed_.cend())
+    return *it;
+  if (narrowed_.size() >= kept_)
+    narrowed_.clear();
+  std::optional<Narrowed> n;
+  // Only where letters would be cut: many headings reach past their cell
+  // with no more than the blank after their last letter.
+  if (QFontMetricsF(font_).tightBoundingRect(text).right() > width) {
+    n = Narrowed{condense_to_fit(text, font_, width), QStaticText(text)};
+    n->text.setTextFormat(Qt::PlainText);
+    n->text.setPerformanceHint(QStaticText::AggressiveCaching);
+    n->text.prepare(QTransform(), n->font);
+  }
+  return *narrowed_.insert(std::move(key), std::move(n));
 }
 
 void TextCellDelegate::draw(QPainter *painter, QRect r, const TextCellLook &look,
-                            const Colours &colours, qsizetype chars) const {
+                            const Colours &colours, qsizetype chars,
+                            const std::optional<Narrowed> &narrowed) const {
   if (look.lines.isValid()) {
     painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), look.lines);
     painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), look.lines);
@@ -57,12 +82,12 @@ void TextCellDelegate::draw(QPainter *painter, QRect r, const TextCellLook &look
   if (chars == 0)
     return;
   const QRect inner = r.adjusted(2, 0, -2, 0);
-  const QStaticText &laid = laid_out(look.text, chars);
+  const QStaticText &laid = narrowed ? narrowed->text : laid_out(look.text, chars);
   // Set and put back by hand: a painter's save() copies its whole state, and
   // a table paints this for every cell that changed.
   const QPen pen = painter->pen();
   const QFont font = painter->font();
-  painter->setFont(look.font);
+  painter->setFont(narrowed ? narrowed->font : look.font);
   painter->setPen(colours.text);
   const bool clip = laid.size().width() > inner.width() || line_height_ > inner.height();
   const bool clipped_before = painter->hasClipping();
@@ -82,7 +107,8 @@ void TextCellDelegate::draw(QPainter *painter, QRect r, const TextCellLook &look
 }
 
 QImage TextCellDelegate::picture(const QPainter *painter, QRect r, const TextCellLook &look,
-                                 const Colours &colours, qsizetype chars) const {
+                                 const Colours &colours, qsizetype chars,
+                                 const std::optional<Narrowed> &narrowed) const {
   // A copy covers the cell's whole rectangle: only a cell painted all over
   // with opaque colours looks the same copied.
   if (!colours.background.isValid() || colours.background.alpha() != 255 ||
@@ -99,10 +125,11 @@ QImage TextCellDelegate::picture(const QPainter *painter, QRect r, const TextCel
                  colours.text.rgba64(),
                  look.lines.isValid() ? quint64(look.lines.rgba64()) : 0,
                  r.size(),
-                 format};
+                 format,
+                 narrowed.has_value()};
   return pictures_.picture(std::move(key), r.size(), format, [&](QPainter &p) {
     p.translate(-r.topLeft());
-    draw(&p, r, look, colours, chars);
+    draw(&p, r, look, colours, chars, narrowed);
   });
 }
 
@@ -112,6 +139,7 @@ QSize TextCellDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex
 
 void TextCellDelegate::forget_layouts() const {
   cache_.clear();
+  narrowed_.clear();
   forget_pictures();
   narrowest_ = 0;
 }
@@ -123,6 +151,7 @@ void TextCellDelegate::use_font(const QFont &font) const {
     return;
   font_ = font;
   cache_.clear();
+  narrowed_.clear();
   forget_pictures();
   line_height_ = QFontMetrics(font).height();
   // Kerning can bring two characters closer than their widths: each is

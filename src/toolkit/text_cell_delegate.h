@@ -12,6 +12,8 @@
 
 #include <array>
 #include <functional>
+#include <optional>
+#include <utility>
 
 // What one cell shows.
 struct TextCellLook {
@@ -20,6 +22,8 @@ struct TextCellLook {
   QColor text_colour;
   QColor lines; // drawn on the cell's right and bottom edges; none when invalid
   QFont font;
+  // A heading: narrowed rather than cut when it is too wide for its cell.
+  bool narrow_to_fit = false;
 };
 
 // Draws a text cell as the screens' tables and the packet log show them: its
@@ -37,6 +41,10 @@ struct TextCellLook {
 // and tables paint the same names, numbers and headings again and again (a
 // standings table re-sorted, a screen brought forward). A text painted once
 // only (a running time) is never kept, so it costs no more than before.
+//
+// A heading too wide for its cell ("ToGo" in a column of 30 pixels) is drawn
+// narrower, at its height, so that it shows whole: a heading cut to "ToGc"
+// reads as something else.
 class TextCellDelegate final : public QAbstractItemDelegate {
 public:
   using Look = std::function<TextCellLook(const QModelIndex &, const QStyleOptionViewItem &)>;
@@ -69,6 +77,7 @@ private:
     quint64 lines = 0; // 0: none
     QSize size;
     QImage::Format format = QImage::Format_Invalid;
+    bool narrowed = false;
     bool operator==(const PictureKey &) const = default;
   };
   friend size_t qHash(const PictureKey &key, size_t seed) noexcept;
@@ -76,12 +85,21 @@ private:
     QColor background;
     QColor text;
   };
+  // A text laid out whole in a narrowed face.
+  struct Narrowed {
+    QFont font;
+    QStaticText text;
+  };
   void draw(QPainter *painter, QRect r, const TextCellLook &look, const Colours &colours,
-            qsizetype chars) const;
+            qsizetype chars, const std::optional<Narrowed> &narrowed) const;
   // The picture of a cell painted before as it is now, made on its second
   // painting; null when it is not kept (first painting, or no room).
   QImage picture(const QPainter *painter, QRect r, const TextCellLook &look,
-                 const Colours &colours, qsizetype chars) const;
+                 const Colours &colours, qsizetype chars,
+                 const std::optional<Narrowed> &narrowed) const;
+  // The text in the face that fits it into `width` pixels; none when the
+  // cells' face (font_) cuts none of its letters.
+  std::optional<Narrowed> narrowed(const QString &text, int width) const;
   void use_font(const QFont &font) const;
   void forget_pictures() const;
   qsizetype chars_to_fill(const QString &text, int pixels) const;
@@ -91,6 +109,8 @@ private:
   Size size_;
   qsizetype kept_;
   mutable QHash<QString, Laid> cache_;
+  // By width and text; none where the text fits.
+  mutable QHash<std::pair<int, QString>, std::optional<Narrowed>> narrowed_;
   mutable KeptPictures<PictureKey> pictures_;
   mutable QFont font_;
   mutable qreal narrowest_ = 0;

@@ -485,12 +485,13 @@ void TextGrid::set_up() {
       [this](const QModelIndex &index, const QStyleOptionViewItem &) {
         const int col = index.column();
         const int row = index.row();
+        const bool fixed = model_.is_fixed(col, row);
         return TextCellLook{from_8bit(model_.cell(col, row)),
-                            model_.is_fixed(col, row) ? model_.fixed_colour()
-                                                      : model_.cell_colour(),
+                            fixed ? model_.fixed_colour() : model_.cell_colour(),
                             model_.text_colour(),
                             grid_lines_ ? line_colour_ : QColor(),
-                            model_.font()};
+                            model_.font(),
+                            fixed};
       },
       [this](const QModelIndex &index) {
         return QSize(model_.col_width(index.column()), model_.row_height(index.row()));

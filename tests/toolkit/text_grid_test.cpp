@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QImage>
 #include <QMouseEvent>
@@ -36,6 +37,8 @@ private slots:
   void widths_survive_colours_font_and_showing();
   void model_is_consistent();
   void long_text_is_cut_at_the_cell_edge();
+  void a_heading_too_wide_is_narrowed_data();
+  void a_heading_too_wide_is_narrowed();
   void changed_cell_is_drawn_anew();
   void changed_cell_shows_where_it_lies_data();
   void changed_cell_shows_where_it_lies();
@@ -284,6 +287,48 @@ void TextGridTest::long_text_is_cut_at_the_cell_edge() {
   g.grid.grid().set_cell(1, 0, "W");
   g.grid.grid().set_cell(0, 0, "WWWWWWWWWWWWWWWX");
   QVERIFY(any_text(g.picture(), QRect(41, 0, 30, 20)));
+}
+
+// Separate runs of text pixels along one line of a picture.
+static int ink_runs(const QImage &image, int y, int width) {
+  int runs = 0;
+  for (int x = 0; x < width; ++x)
+    runs += qGray(image.pixel(x, y)) > 128 && (x == 0 || qGray(image.pixel(x - 1, y)) <= 128);
+  return runs;
+}
+
+void TextGridTest::a_heading_too_wide_is_narrowed_data() {
+  // The cell's room for text as a share of the text's natural width.
+  QTest::addColumn<double>("room");
+  QTest::newRow("fits") << 1.2;
+  QTest::newRow("a fifth too wide") << 0.8;
+}
+
+void TextGridTest::a_heading_too_wide_is_narrowed() {
+  // A heading too wide for its column shows every letter, narrower; a plain
+  // cell is still cut at its edge. Eight bars count the letters shown.
+  QFETCH(double, room);
+  DrawnGrid g;
+  TextGridModel &m = g.grid.grid();
+  QFont font = m.font();
+  font.setPixelSize(24);
+  m.set_font(font);
+  m.set_row_count(2); // a grid keeps a row below its fixed ones
+  m.set_default_row_height(32);
+  const int width = int(room * QFontMetricsF(font).horizontalAdvance(QStringLiteral("IIIIIIII"))) + 4;
+  m.set_col_width(0, width);
+  m.set_cell(0, 0, "IIIIIIII");
+  // The whole grid: a heading row is a part of its own over the table.
+  const QRect cells(g.grid.frameWidth(), g.grid.frameWidth(), width + 40, 32);
+  const QImage plain = g.grid.grab(cells).toImage();
+  m.set_fixed_rows(1);
+  const QImage heading = g.grid.grab(cells).toImage();
+  QCOMPARE(ink_runs(heading, 16, width), 8);
+  QVERIFY(!any_text(heading, QRect(width, 0, 40, 32))); // nothing spills over
+  if (room >= 1)
+    QCOMPARE(heading, plain);
+  else
+    QCOMPARE_LT(ink_runs(plain, 16, width), 8);
 }
 
 void TextGridTest::changed_cell_is_drawn_anew() {
