@@ -1,6 +1,7 @@
 #include "tt_commentator_form.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 
@@ -14,7 +15,7 @@ QLabel *make_readout(QWidget *parent, const QFont &face, Qt::Alignment alignment
                      const QString &role) {
   auto *label = new QLabel(parent);
   label->setFont(face);
-  label->setAlignment(alignment | Qt::AlignVCenter);
+  label->setAlignment(alignment | Qt::AlignTop);
   set_up_packet_label(label, role);
   QPalette p = label->palette();
   p.setColor(QPalette::Window, Qt::black);
@@ -53,6 +54,14 @@ void show_readout(QLabel *label, ReadoutFitting &fitting, const QString &text) {
   const QFont fitted = fitting.fit(text, label->contentsRect().width());
   if (label->font() != fitted || !label->testAttribute(Qt::WA_SetFont))
     label->setFont(fitted);
+  // Centred by the face's own line, not by the line Qt lays out: a sign the
+  // digital face lacks ("+") is drawn from another face, whose taller line,
+  // centred, lifted the figures' tops out of the box ("+0.800" read
+  // "+U.8UU").
+  const QMargins m = label->contentsMargins();
+  const int top = (label->height() - QFontMetrics(fitted).height()) / 2;
+  if (m.top() != top || m.bottom() != 0)
+    label->setContentsMargins(m.left(), top, m.right(), 0);
   show_packet_text(label, text);
 }
 

@@ -371,11 +371,17 @@ void TestTimeTrialScreen::readout_text_never_cut() {
     QVERIFY(!covered.isEmpty());
     free.setRight(covered.left() - readout->x() - 1);
   }
-  const QList<int> ink = ink_columns(readout->grab().toImage());
+  const QImage drawn = readout->grab().toImage();
+  const QList<int> ink = ink_columns(drawn);
   QVERIFY(!ink.isEmpty());
   QVERIFY2(ink.first() > free.left() && ink.last() < free.right(),
            qPrintable(QStringLiteral("ink %1..%2, free %3..%4")
                           .arg(ink.first()).arg(ink.last()).arg(free.left()).arg(free.right())));
+  // And up and down: the figures sit in the middle of the box, whatever
+  // face a sign of theirs comes from.
+  const QList<int> rows = ink_columns(drawn.transformed(QTransform(0, 1, 1, 0, 0, 0)));
+  const int above = rows.first(), below = drawn.height() - 1 - rows.last();
+  QVERIFY2(qAbs(above - below) <= 1, qPrintable(QStringLiteral("%1 above, %2 below").arg(above).arg(below)));
   // Screen readers read what it shows.
   QCOMPARE(readout->accessibleName(), text);
   QCOMPARE(readout->textFormat(), Qt::PlainText);
