@@ -110,6 +110,7 @@
     }
     tv.rowPx = rowPx;
     tv.rows.forEach((rv, r) => placeRow(tv, rv, r));
+    fitHeadings(tv.rows.flatMap((rv) => rv.cells.filter((td) => td.firstElementChild)));
   }
 
   function placeRow(tv, rv, r) {
@@ -154,6 +155,7 @@
     while (tv.rows.length > rows) tv.tbody.removeChild(tv.rows.pop().tr);
     while (tv.rows.length < rows) addRow(tv, tv.rows.length);
     const cells = Array.isArray(t.cells) ? t.cells : [];
+    const headings = [];
     for (let r = 0; r < rows; ++r) {
       const rv = tv.rows[r];
       const line = Array.isArray(cells[r]) ? cells[r] : [];
@@ -161,8 +163,33 @@
         const text = str(line[c]);
         if (rv.texts[c] === text) continue;
         rv.texts[c] = text;
-        rv.cells[c].textContent = text;
+        const td = rv.cells[c];
+        if (!td.classList.contains('fixed')) {
+          td.textContent = text;
+          continue;
+        }
+        const span = el('span', 'heading');
+        span.textContent = text;
+        td.replaceChildren(span);
+        headings.push(td);
       }
+    }
+    fitHeadings(headings);
+  }
+
+  // A heading too wide for its column shows narrower, as in the windows,
+  // never cut ("ToGo" read "ToG"). All are measured before any is changed:
+  // one layout for the lot.
+  function fitHeadings(cells) {
+    const sizes = cells.map((td) => {
+      const span = td.firstElementChild;
+      const cs = getComputedStyle(td);
+      const room = td.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
+      return [span, room, span ? span.offsetWidth : 0];
+    });
+    for (const [span, room, wide] of sizes) {
+      if (!span) continue;
+      span.style.transform = wide > room && room > 0 ? `scaleX(${Math.max(0.5, room / wide).toFixed(3)})` : '';
     }
   }
 
