@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -87,7 +89,10 @@ int main(int argc, char **argv) {
     windows.main_window().handle_datagram(r.payload, "127.0.0.1");
     app.processEvents();
   }
-  app.processEvents();
+  // The main window's feed line is brought up to date once a second.
+  QEventLoop settle;
+  QTimer::singleShot(1100, &settle, &QEventLoop::quit);
+  settle.exec();
 
   int failures = 0;
   for (const CommentatorWindows::Named &w : windows.all_windows()) {
