@@ -50,7 +50,10 @@ int font_px(const QFont &f) {
 QJsonObject font_json(const QFont &f, const QString &family = {}) {
   return {{QStringLiteral("family"), family.isEmpty() ? f.family() : family},
           {QStringLiteral("px"), font_px(f)},
-          {QStringLiteral("bold"), f.bold()}};
+          {QStringLiteral("bold"), f.bold()},
+          // 100 is the face's own width; the screens' sans-serif is 75,
+          // condensed (0: any).
+          {QStringLiteral("stretch"), f.stretch()}};
 }
 
 // The last row below the fixed rows holding any text, plus one; at least the

@@ -72,6 +72,9 @@
     const font = t.font || {};
     s.fontFamily = JSON.stringify(str(font.family) || 'sans-serif') + ', "DejaVu Sans", sans-serif';
     s.fontWeight = font.bold ? '700' : '400';
+    // As narrow as the window's face: the widths were made for it.
+    const stretch = Number(font.stretch);
+    s.fontStretch = stretch >= 50 && stretch <= 200 ? stretch + '%' : '';
     sizeTable(tv);
   }
 
@@ -110,7 +113,7 @@
     }
     tv.rowPx = rowPx;
     tv.rows.forEach((rv, r) => placeRow(tv, rv, r));
-    fitHeadings(tv.rows.flatMap((rv) => rv.cells.filter((td) => td.firstElementChild)));
+    fitCells(tv.rows.flatMap((rv) => rv.cells.filter((td) => td.firstElementChild)));
   }
 
   function placeRow(tv, rv, r) {
@@ -155,7 +158,7 @@
     while (tv.rows.length > rows) tv.tbody.removeChild(tv.rows.pop().tr);
     while (tv.rows.length < rows) addRow(tv, tv.rows.length);
     const cells = Array.isArray(t.cells) ? t.cells : [];
-    const headings = [];
+    const changed = [];
     for (let r = 0; r < rows; ++r) {
       const rv = tv.rows[r];
       const line = Array.isArray(cells[r]) ? cells[r] : [];
@@ -164,32 +167,31 @@
         if (rv.texts[c] === text) continue;
         rv.texts[c] = text;
         const td = rv.cells[c];
-        if (!td.classList.contains('fixed')) {
-          td.textContent = text;
-          continue;
-        }
-        const span = el('span', 'heading');
+        const span = el('span', 'fit');
         span.textContent = text;
         td.replaceChildren(span);
-        headings.push(td);
+        changed.push(td);
       }
     }
-    fitHeadings(headings);
+    fitCells(changed);
   }
 
   // A heading too wide for its column shows narrower, as in the windows,
-  // never cut ("ToGo" read "ToG"). All are measured before any is changed:
-  // one layout for the lot.
-  function fitHeadings(cells) {
+  // never cut ("ToGo" read "ToG"), down to half its width. Other cells are
+  // cut as in the windows, but a browser's face may run a little wider than
+  // the window's: a cell a fifth too narrow or less shows narrower too. All
+  // are measured before any is changed: one layout for the lot.
+  function fitCells(cells) {
     const sizes = cells.map((td) => {
       const span = td.firstElementChild;
       const cs = getComputedStyle(td);
       const room = td.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
-      return [span, room, span ? span.offsetWidth : 0];
+      return [span, room, span ? span.offsetWidth : 0, td.classList.contains('fixed') ? 0.5 : 0.8];
     });
-    for (const [span, room, wide] of sizes) {
+    for (const [span, room, wide, least] of sizes) {
       if (!span) continue;
-      span.style.transform = wide > room && room > 0 ? `scaleX(${Math.max(0.5, room / wide).toFixed(3)})` : '';
+      const scale = room > 0 && wide > room ? room / wide : 1;
+      span.style.transform = scale < 1 && scale >= least ? `scaleX(${scale.toFixed(3)})` : '';
     }
   }
 
