@@ -167,9 +167,12 @@
         if (rv.texts[c] === text) continue;
         rv.texts[c] = text;
         const td = rv.cells[c];
-        const span = el('span', 'fit');
+        let span = td.firstElementChild;
+        if (!span) {
+          span = el('span', 'fit');
+          td.replaceChildren(span);
+        }
         span.textContent = text;
-        td.replaceChildren(span);
         changed.push(td);
       }
     }
@@ -182,11 +185,13 @@
   // the window's: a cell a fifth too narrow or less shows narrower too. All
   // are measured before any is changed: one layout for the lot.
   function fitCells(cells) {
+    if (!cells.length) return;
+    // Every shown cell has the same padding (a hidden one has none).
+    const cs = getComputedStyle(cells.find((td) => !td.classList.contains('gone')) || cells[0]);
+    const pad = parseFloat(cs.paddingLeft) + parseFloat(cs.paddingRight);
     const sizes = cells.map((td) => {
       const span = td.firstElementChild;
-      const cs = getComputedStyle(td);
-      const room = td.clientWidth - parseFloat(cs.paddingLeft) - parseFloat(cs.paddingRight);
-      return [span, room, span ? span.offsetWidth : 0, td.classList.contains('fixed') ? 0.5 : 0.8];
+      return [span, td.clientWidth - pad, span ? span.offsetWidth : 0, td.classList.contains('fixed') ? 0.5 : 0.8];
     });
     for (const [span, room, wide, least] of sizes) {
       if (!span) continue;
