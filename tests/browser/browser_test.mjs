@@ -171,9 +171,11 @@ try {
     await expectScreen(page, truth.screens[name], `/${name}`);
     // Texts a little too wide for their columns at a phone's width (the
     // browser's face, or "ToGo" in a heading) show narrower, not cut.
-    const cut = await page.evaluate(() => [...document.querySelectorAll('#screen td:not(.gone) .fit')]
-      .filter((f) => f.textContent && f.getBoundingClientRect().right > f.parentNode.getBoundingClientRect().right - 2.5)
-      .map((f) => f.textContent));
+    const cut = await page.evaluate(() => [...document.querySelectorAll('#screen td:not(.gone)')]
+      .filter((td) => td.firstElementChild
+        ? td.firstElementChild.getBoundingClientRect().right > td.getBoundingClientRect().right - 2.5
+        : td.scrollWidth > td.clientWidth)
+      .map((td) => td.textContent));
     if (cut.length) fail(`/${name}: texts cut: ${cut.join(', ')}`);
   }
 

@@ -9,6 +9,7 @@
   const RECONNECT_MS = 2000;
   const MIN_FONT_PX = 14;   // smallest text a phone still reads at arm's length
   const MAX_SCALE = 1.25;   // a wide tablet may show the tables a little larger
+  const CELL_EDGES = 7;     // a cell's padding (3 px a side) and right border (page.css)
 
   const route = location.pathname.replace(/^\/+|\/+$/g, '');
   const followsFront = !NAMES.includes(route);
@@ -75,7 +76,18 @@
     // As narrow as the window's face: the widths were made for it.
     const stretch = Number(font.stretch);
     s.fontStretch = stretch >= 50 && stretch <= 200 ? stretch + '%' : '';
+    tv.stretch = stretchKeyword(stretch);
     sizeTable(tv);
+  }
+
+  // The named width nearest a stretch, as a canvas takes it.
+  function stretchKeyword(stretch) {
+    const names = [[56, 'ultra-condensed'], [68, 'extra-condensed'], [81, 'condensed'],
+      [93, 'semi-condensed'], [106, 'normal'], [118, 'semi-expanded'], [137, 'expanded'],
+      [175, 'extra-expanded']];
+    if (!(stretch >= 50 && stretch <= 200)) return 'normal';
+    const found = names.find(([upTo]) => stretch < upTo);
+    return found ? found[1] : 'ultra-expanded';
   }
 
   function widthOf(t, c) {
@@ -102,6 +114,7 @@
     s.setProperty('--rh', rowPx + 'px');
     s.width = Math.round(total * scale) + 'px';
     tv.left = [];
+    tv.room = [];
     let left = 0;
     for (let c = 0; c < cols; ++c) {
       const w = widthOf(t, c) * scale;
@@ -109,11 +122,14 @@
       col.style.width = w.toFixed(1) + 'px';
       col.classList.toggle('gone', w === 0);
       tv.left.push(left);
+      tv.room.push(w - CELL_EDGES);
       left += w;
     }
     tv.rowPx = rowPx;
     tv.rows.forEach((rv, r) => placeRow(tv, rv, r));
-    fitCells(tv.rows.flatMap((rv) => rv.cells.filter((td) => td.firstElementChild)));
+    tv.facePx = fontPx * scale;
+    tv.face = `${s.fontWeight} ${tv.facePx.toFixed(1)}px ${s.fontFamily}`;
+    tv.rows.forEach((rv) => rv.cells.forEach((td, c) => showCell(tv, td, c, rv.texts[c])));
   }
 
   function placeRow(tv, rv, r) {
@@ -158,7 +174,6 @@
     while (tv.rows.length > rows) tv.tbody.removeChild(tv.rows.pop().tr);
     while (tv.rows.length < rows) addRow(tv, tv.rows.length);
     const cells = Array.isArray(t.cells) ? t.cells : [];
-    const changed = [];
     for (let r = 0; r < rows; ++r) {
       const rv = tv.rows[r];
       const line = Array.isArray(cells[r]) ? cells[r] : [];
@@ -166,38 +181,52 @@
         const text = str(line[c]);
         if (rv.texts[c] === text) continue;
         rv.texts[c] = text;
-        const td = rv.cells[c];
-        let span = td.firstElementChild;
-        if (!span) {
-          span = el('span', 'fit');
-          td.replaceChildren(span);
-        }
-        span.textContent = text;
-        changed.push(td);
+        showCell(tv, rv.cells[c], c, text);
       }
     }
-    fitCells(changed);
   }
 
   // A heading too wide for its column shows narrower, as in the windows,
   // never cut ("ToGo" read "ToG"), down to half its width. Other cells are
-  // cut as in the windows, but a browser's face may run a little wider than
-  // the window's: a cell a fifth too narrow or less shows narrower too. All
-  // are measured before any is changed: one layout for the lot.
-  function fitCells(cells) {
-    if (!cells.length) return;
-    // Every shown cell has the same padding (a hidden one has none).
-    const cs = getComputedStyle(cells.find((td) => !td.classList.contains('gone')) || cells[0]);
-    const pad = parseFloat(cs.paddingLeft) + parseFloat(cs.paddingRight);
-    const sizes = cells.map((td) => {
-      const span = td.firstElementChild;
-      return [span, td.clientWidth - pad, span ? span.offsetWidth : 0, td.classList.contains('fixed') ? 0.5 : 0.8];
-    });
-    for (const [span, room, wide, least] of sizes) {
-      if (!span) continue;
-      const scale = room > 0 && wide > room ? room / wide : 1;
-      span.style.transform = scale < 1 && scale >= least ? `scaleX(${scale.toFixed(3)})` : '';
+  // cut as in the windows, but a browser's glyphs may run a little wider
+  // than Qt's: a cell a fifth too narrow or less shows narrower too. Texts
+  // are measured on a canvas in the table's face: asking the page for their
+  // width would lay it out in every message's handler.
+  function showCell(tv, td, c, text) {
+    const room = tv.room[c];
+    // No glyph of these faces is wider than their size: most texts fit
+    // without being measured.
+    const wide = text && room > 0 && text.length * tv.facePx > room ? textWidth(tv, text) : 0;
+    const scale = wide > room ? room / wide : 1;
+    if (scale >= 1 || scale < (td.classList.contains('fixed') ? 0.5 : 0.8)) {
+      td.textContent = text;
+      return;
     }
+    const span = el('span', 'fit');
+    span.textContent = text;
+    span.style.transform = `scaleX(${scale.toFixed(3)})`;
+    td.replaceChildren(span);
+  }
+
+  // Widths measured so far, by face and text: the same names and times
+  // come again and again.
+  const measure = document.createElement('canvas').getContext('2d');
+  const widths = new Map();
+  let measuring = '';
+  function textWidth(tv, text) {
+    const face = tv.face + '|' + tv.stretch;
+    const key = face + '|' + text;
+    let wide = widths.get(key);
+    if (wide !== undefined) return wide;
+    if (measuring !== face) {
+      measure.font = tv.face;
+      measure.fontStretch = tv.stretch;
+      measuring = face;
+    }
+    wide = measure.measureText(text).width;
+    if (widths.size >= 4096) widths.clear();
+    widths.set(key, wide);
+    return wide;
   }
 
   // ---- read-outs, titles, chooser ------------------------------------------
