@@ -194,9 +194,9 @@
   // width would lay it out in every message's handler.
   function showCell(tv, td, c, text) {
     const room = tv.room[c];
-    // No glyph of these faces is wider than their size: most texts fit
-    // without being measured.
-    const wide = text && room > 0 && text.length * tv.facePx > room ? textWidth(tv, text) : 0;
+    // No glyph of these faces is as wide as 1.2 times their size (the bold
+    // "W" comes nearest): most texts fit without being measured.
+    const wide = text && room > 0 && text.length * tv.facePx * 1.2 > room ? textWidth(tv, text) : 0;
     const scale = wide > room ? room / wide : 1;
     if (scale >= 1 || scale < (td.classList.contains('fixed') ? 0.5 : 0.8)) {
       td.textContent = text;
